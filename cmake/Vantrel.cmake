@@ -1,0 +1,40 @@
+# Helpers that keep every folder's CMakeLists.txt to a line or two.
+# Each leaf folder under src/ is one library whose sources are the folder's .cpp files.
+
+function(vantrel_library name)
+    cmake_parse_arguments(ARG "" "" "DEPS;SYSTEM_LIBS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_LIBS})
+    set_property(GLOBAL APPEND PROPERTY VANTREL_LIBRARIES ${name})
+endfunction()
+
+# One GoogleTest executable per test folder; every .cpp in the folder belongs to it.
+function(vantrel_test name)
+    if(NOT VANTREL_TESTS)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    add_executable(${name} ${sources})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} vantrel_test_support GTest::gtest GTest::gmock
+                                          GTest::gtest_main)
+    target_compile_definitions(${name} PRIVATE
+        VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+        VANTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120
+        PROPERTIES ENVIRONMENT "VANTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# libFuzzer target; only built with -DVANTREL_FUZZ=ON under clang.
+function(vantrel_fuzzer name source)
+    if(NOT VANTREL_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()

@@ -1,0 +1,45 @@
+#include <iostream>
+
+#include "cli/Command.h"
+#include "cli/Source.h"
+#include "device/CapacityText.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+int RunInfo(const std::vector<std::string>& args) {
+    ArgParser parser(args, {}, {});
+    if (parser.WantsHelp()) {
+        std::cout << Commands().at("info").usage;
+        return kExitOk;
+    }
+    if (!parser.Ok())
+        return UsageError(parser.Error());
+    if (parser.Positional().size() != 1)
+        return UsageError("SOURCE を 1 つ指定してください（vantrel-cli info --help）");
+    const std::string& path = parser.Positional()[0];
+    auto disk = OpenSource(path);
+    if (!disk)
+        return kExitUsage;
+    std::cout << "種類: " << DriveKindText(disk->GetDriveKind())
+              << (disk->IsImageFile() ? "（イメージファイル）" : "") << "\n"
+              << "パス: " << path << "\n"
+              << "セクタサイズ: " << disk->SectorSize() << "\n"
+              << "最終LBA: " << disk->LastLba() << "\n"
+              << "容量: " << CapacityText(disk->LastLba(), disk->SectorSize()) << "\n";
+    return kExitOk;
+}
+
+const CommandRegistrar kInfo{{
+    "info",
+    "デバイスまたはイメージの種類、セクタサイズ、容量を表示します",
+    "使い方: vantrel-cli info SOURCE\n"
+    "  SOURCE  デバイス（/dev/sdb など。root 権限が必要）またはディスクイメージファイル\n"
+    "種類、パス、セクタサイズ、最終LBA、容量を表示します。読み取り専用で開きます。\n",
+    RunInfo,
+}};
+
+} // namespace
+
+} // namespace vantrel::cli

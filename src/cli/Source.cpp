@@ -1,0 +1,53 @@
+#include "cli/Source.h"
+
+#include <iostream>
+#include <unistd.h>
+
+#include "platform/ReadOnlyFile.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+std::string ProblemText(SourceProblem problem, const std::string& path) {
+    switch (problem) {
+    case SourceProblem::Missing:
+        return "指定されたパスが見つかりません: " + path;
+    case SourceProblem::IsDirectory:
+        return "フォルダは対象にできません。デバイスかディスクイメージを指定してください: " + path;
+    case SourceProblem::NoPermission:
+        return "読み取りの権限がありません: " + path +
+               (::geteuid() != 0 ? "（デバイスを読むには root 権限が必要です）" : "");
+    case SourceProblem::Empty:
+        return "空のファイルまたはメディアのないデバイスです: " + path;
+    case SourceProblem::NotADisk:
+        return "ディスクでもディスクイメージでもありません: " + path;
+    case SourceProblem::OpenFailed:
+    case SourceProblem::None:
+        break;
+    }
+    return "開けませんでした: " + path;
+}
+
+} // namespace
+
+std::unique_ptr<CHandleDisk> OpenSource(const std::string& path) {
+    const SourceProblem problem = CheckSourcePath(path);
+    if (problem != SourceProblem::None) {
+        std::cerr << "vantrel-cli: " << ProblemText(problem, path) << "\n";
+        return nullptr;
+    }
+    auto disk = std::make_unique<CHandleDisk>();
+    if (!disk->Open(path)) {
+        std::cerr << "vantrel-cli: " << ProblemText(SourceProblem::OpenFailed, path) << "\n";
+        return nullptr;
+    }
+    if (!disk->GetCapacity(nullptr, nullptr)) {
+        std::cerr << "vantrel-cli: 容量を取得できませんでした（1 セクタに満たないか、読み取れません）: "
+                  << path << "\n";
+        return nullptr;
+    }
+    return disk;
+}
+
+} // namespace vantrel::cli

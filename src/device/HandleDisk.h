@@ -1,0 +1,43 @@
+#pragma once
+
+// A disk reached through a read-only handle on a device node or an image file. Image
+// files count as whole devices with 512-byte sectors.
+
+#include <memory>
+#include <string>
+
+#include "device/DiskDevice.h"
+#include "platform/ReadOnlyFile.h"
+
+namespace vantrel {
+
+class CHandleDisk : public CDiskDevice {
+public:
+    CHandleDisk();
+    ~CHandleDisk() override;
+
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return file_.IsOpen(); }
+    const std::string& Path() const { return path_; }
+    bool IsImageFile() const { return file_.IsRegularFile(); }
+    // For safety checks of a salvage destination against the source.
+    std::uint64_t DeviceNumber() const { return file_.DeviceNumber(); }
+    int Descriptor() const { return file_.Descriptor(); }
+
+    std::int32_t GetAccessMethod() const override;
+    std::int32_t GetDriveKind() override;
+    bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
+    bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
+                     std::uint32_t bufferSize) override;
+    std::string DeviceNode() const override { return path_; }
+
+private:
+    bool OpenHandle(const std::string& path);
+
+    ReadOnlyFile file_;
+    std::int32_t kind_ = kDriveUnknown;
+    std::string path_;
+};
+
+} // namespace vantrel

@@ -1,0 +1,115 @@
+#include "platform/CodePage.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <mutex>
+
+namespace vantrel {
+
+namespace {
+
+std::mutex g_mutex;
+std::string g_codePage = "CP932";
+
+// iconv descriptors are cheap enough to open per call and are not thread-safe to share.
+class Iconv {
+public:
+    Iconv(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
+    ~Iconv() {
+        if (Ok())
+            ::iconv_close(cd_);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+    bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+} // namespace
+
+void SetAnsiCodePage(const std::string& iconvName) {
+    std::lock_guard lock(g_mutex);
+    g_codePage = iconvName;
+}
+
+std::string AnsiCodePage() {
+    std::lock_guard lock(g_mutex);
+    return g_codePage;
+}
+
+bool IsAnsiLeadByte(std::uint8_t byte) {
+    const std::string cp = AnsiCodePage();
+    if (cp != "CP932" && cp != "SHIFT_JIS" && cp != "SJIS" && cp != "IBM943")
+        return false;
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::u16string DecodeAnsi(std::span<const std::uint8_t> bytes) {
+    std::u16string out;
+    Iconv cd("UTF-16LE", AnsiCodePage().c_str());
+    if (!cd.Ok()) {
+        for (auto b : bytes)
+            out.push_back(b < 0x80 ? static_cast<char16_t>(b) : u'\uFFFD');
+        return out;
+    }
+    std::size_t pos = 0;
+    char buffer[4];
+    while (pos < bytes.size()) {
+        // Convert one character at a time so a bad byte costs only itself.
+        const std::size_t width = (IsAnsiLeadByte(bytes[pos]) && pos + 1 < bytes.size()) ? 2 : 1;
+        char in[2] = {static_cast<char>(bytes[pos]),
+                      static_cast<char>(width == 2 ? bytes[pos + 1] : 0)};
+        char* inPtr = in;
+        std::size_t inLeft = width;
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t rc = ::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft);
+        if (rc == static_cast<std::size_t>(-1) || inLeft != 0) {
+            ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
+            out.push_back(u'\uFFFD');
+            pos += 1;
+            continue;
+        }
+        for (char* p = buffer; p + 1 < outPtr; p += 2)
+            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
+                                                (static_cast<unsigned char>(p[1]) << 8)));
+        pos += width;
+    }
+    return out;
+}
+
+std::string EncodeAnsi(std::u16string_view text) {
+    std::string out;
+    Iconv cd(AnsiCodePage().c_str(), "UTF-16LE");
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char in[4];
+        std::size_t inLeft = 2;
+        in[0] = static_cast<char>(text[i] & 0xFF);
+        in[1] = static_cast<char>(text[i] >> 8);
+        if (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size()) {
+            in[2] = static_cast<char>(text[i + 1] & 0xFF);
+            in[3] = static_cast<char>(text[i + 1] >> 8);
+            inLeft = 4;
+        }
+        const std::size_t consumed = inLeft / 2;
+        char buffer[8];
+        char* inPtr = in;
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        if (!cd.Ok() || ::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft) ==
+                            static_cast<std::size_t>(-1)) {
+            if (cd.Ok())
+                ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
+            out.push_back(text[i] < 0x80 ? static_cast<char>(text[i]) : '?');
+        } else {
+            out.append(buffer, outPtr);
+        }
+        i += consumed - 1;
+    }
+    return out;
+}
+
+} // namespace vantrel

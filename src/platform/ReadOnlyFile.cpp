@@ -1,0 +1,116 @@
+#include "platform/ReadOnlyFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantrel {
+
+ReadOnlyFile::~ReadOnlyFile() { Close(); }
+
+bool ReadOnlyFile::Open(const std::string& path) {
+    Close();
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        lastErrno_ = errno;
+        return false;
+    }
+    fd_ = fd;
+    lastErrno_ = 0;
+    return true;
+}
+
+void ReadOnlyFile::Close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+bool ReadOnlyFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    if (fd_ < 0)
+        return false;
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const std::uint64_t at = offset + done;
+        if (at < offset || at > static_cast<std::uint64_t>(INT64_MAX))
+            return false;
+        const ssize_t got = ::pread(fd_, out + done, size - done, static_cast<off_t>(at));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            lastErrno_ = errno;
+            return false;
+        }
+        if (got == 0) // end of file inside the range
+            return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool ReadOnlyFile::IsBlockDevice() const {
+    struct stat st {};
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISBLK(st.st_mode);
+}
+
+bool ReadOnlyFile::IsRegularFile() const {
+    struct stat st {};
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::uint64_t ReadOnlyFile::FileSize() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0)
+        return 0;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::uint64_t ReadOnlyFile::BlockDeviceSize() const {
+    std::uint64_t bytes = 0;
+    if (fd_ < 0 || ::ioctl(fd_, BLKGETSIZE64, &bytes) != 0)
+        return 0;
+    return bytes;
+}
+
+std::uint32_t ReadOnlyFile::LogicalSectorSize() const {
+    int size = 0;
+    if (fd_ < 0 || ::ioctl(fd_, BLKSSZGET, &size) != 0 || size <= 0)
+        return 0;
+    return static_cast<std::uint32_t>(size);
+}
+
+std::uint64_t ReadOnlyFile::DeviceNumber() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return 0;
+    return S_ISBLK(st.st_mode) ? st.st_rdev : st.st_dev;
+}
+
+SourceProblem CheckSourcePath(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == EACCES ? SourceProblem::NoPermission : SourceProblem::Missing;
+    if (S_ISDIR(st.st_mode))
+        return SourceProblem::IsDirectory;
+    if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode))
+        return SourceProblem::NotADisk;
+    ReadOnlyFile file;
+    if (!file.Open(path))
+        return file.LastErrno() == EACCES || file.LastErrno() == EPERM
+                   ? SourceProblem::NoPermission
+                   : SourceProblem::OpenFailed;
+    if (S_ISREG(st.st_mode) && st.st_size == 0)
+        return SourceProblem::Empty;
+    if (S_ISBLK(st.st_mode) && file.BlockDeviceSize() == 0)
+        return SourceProblem::Empty;
+    return SourceProblem::None;
+}
+
+} // namespace vantrel
