@@ -1,0 +1,138 @@
+#include "engine/signature/SignatureCarver.h"
+
+#include "engine/signature/CarvedName.h"
+#include "engine/signature/FileSignature.h"
+#include "engine/signature/TextRules.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::uint32_t kChunkBytes = 32768;
+constexpr std::uint32_t kMinChunkSectors = 2 * kCarveWindowSectors;
+constexpr std::uint32_t kMaxSectorSize = 65536;
+// A step reads chunks until it has advanced more than this many sectors.
+constexpr std::uint64_t kStepSectors = 32;
+
+} // namespace
+
+bool SignatureCarver::Reset(std::uint32_t sectorSize) {
+    current_ = {};
+    if (sectorSize == 0 || sectorSize > kMaxSectorSize) {
+        sectorSize_ = 0;
+        chunkSectors_ = 0;
+        chunk_.clear();
+        return false;
+    }
+    sectorSize_ = sectorSize;
+    chunkSectors_ = std::max(kChunkBytes / sectorSize, kMinChunkSectors);
+    chunk_.assign(static_cast<std::size_t>(chunkSectors_) * sectorSize, 0);
+    return true;
+}
+
+std::uint64_t SignatureCarver::Step(std::uint64_t rangeStart, std::uint64_t rangeLength,
+                                    std::uint64_t position, const CarveChunkReader& read,
+                                    const FoundFileSink& found) {
+    if (sectorSize_ == 0 || !read)
+        return 0;
+    if (position >= rangeLength)
+        return kCarveComplete;
+    const std::uint64_t begin = position;
+    while (position < rangeLength && position - begin <= kStepSectors) {
+        const std::uint64_t left = rangeLength - position;
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, chunkSectors_));
+        if (count <= kCarveWindowSectors) {
+            // The remaining sectors cannot hold a start with its full window. A file whose
+            // end was never seen is dropped rather than given a guessed length.
+            current_ = {};
+            return kCarveComplete;
+        }
+        const std::span<std::uint8_t> chunk(chunk_.data(),
+                                            static_cast<std::size_t>(count) * sectorSize_);
+        std::fill(chunk.begin(), chunk.end(), std::uint8_t{0});
+        read(rangeStart + position, count, chunk);
+        position += ExamineChunk(chunk, rangeStart + position, found);
+    }
+    return position;
+}
+
+std::uint32_t SignatureCarver::ExamineChunk(Bytes chunk, std::uint64_t firstLba,
+                                            const FoundFileSink& found) {
+    const std::size_t ss = sectorSize_;
+    if (ss == 0)
+        return 0;
+    const std::size_t sectors = chunk.size() / ss;
+    if (sectors <= kCarveWindowSectors)
+        return 0;
+    const std::size_t tested = sectors - kCarveWindowSectors;
+    const std::size_t windowBytes = kCarveWindowSectors * ss;
+    for (std::size_t i = 0; i < tested;) {
+        const std::size_t offset = i * ss;
+        const std::uint64_t lba = firstLba + i;
+        const Bytes window = chunk.subspan(offset, windowBytes);
+        bool again = false;
+        if (current_.open && IsNewFileStart(window, current_.kind)) {
+            // The open file ends where the new one starts; this sector is then tested
+            // again with no file open, so that the new file opens here.
+            if (lba > current_.startLba)
+                current_.size = (lba - current_.startLba) * ss;
+            else
+                current_ = {}; // a chunk given out of order: no extent to report
+            again = true;
+        } else if (!current_.open) {
+            const FileStart start = DetectFileType(window);
+            if (start)
+                Open(lba, start.kind, start.headerLength);
+        }
+        if (current_.open && current_.size == 0)
+            FindEnd(chunk, offset, lba);
+        if (current_.open && current_.size != 0)
+            Emit(found);
+        if (!again)
+            ++i;
+    }
+    return static_cast<std::uint32_t>(tested);
+}
+
+void SignatureCarver::Open(std::uint64_t lba, FileKind kind, std::uint64_t headerLength) {
+    current_.open = true;
+    current_.startLba = lba;
+    current_.size = headerLength;
+    current_.kind = kind;
+}
+
+void SignatureCarver::Emit(const FoundFileSink& found) {
+    if (found) {
+        FoundCarvedFile file;
+        file.startLba = current_.startLba;
+        file.size = current_.size;
+        file.kind = current_.kind;
+        file.name = CarvedFileName(current_.startLba, current_.kind);
+        found(file);
+    }
+    current_ = {};
+}
+
+void SignatureCarver::FindEnd(Bytes chunk, std::size_t sectorOffset, std::uint64_t lba) {
+    const std::size_t ss = sectorSize_;
+    const std::uint64_t before = (lba - current_.startLba) * ss;
+    if (current_.kind == FileKind::Txt) {
+        const Bytes sector = chunk.subspan(sectorOffset, ss);
+        if (TextEndsInSector(sector))
+            current_.size = before + TextRunLength(sector);
+        return;
+    }
+    if (!KindHasEndMarker(current_.kind))
+        return;
+    // A marker may start anywhere in this sector and run on into the next 8.
+    const std::size_t available =
+        std::min(chunk.size() - sectorOffset, (kCarveWindowSectors + 1) * ss);
+    const EndMarkerHit hit =
+        SearchEndMarker(chunk.subspan(sectorOffset, available), ss, current_.kind);
+    if (hit.found)
+        current_.size = before + hit.End();
+}
+
+} // namespace vantrel

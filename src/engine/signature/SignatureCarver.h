@@ -1,0 +1,97 @@
+#pragma once
+
+// The database method's detection: walks a scanned range in chunks of whole sectors,
+// tests every sector start against the signature database and carves each file found
+// from its start sector to the length its header gives, to its end marker, or to the
+// next file start. It knows nothing of devices or result trees: sectors come in through
+// a ChunkReader and found files go out through a FoundFileSink, so a scan method wires
+// it to a CDiskWindow and a ScanResultNode in a few lines.
+//
+// Every start sector is tested with an 8-sector window after it, so consecutive chunks
+// overlap by 8 sectors and the last 8 sectors of a range are never a start. At most one
+// file is open at a time; files are reported in the order of their start sectors.
+
+#include "engine/signature/FileKind.h"
+#include "platform/ByteReader.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// The file being carved. Persists between chunks and steps.
+struct CarvedFile {
+    bool open = false;
+    std::uint64_t startLba = 0; // window-relative LBA of its first sector
+    std::uint64_t size = 0;     // bytes; 0 while unknown
+    FileKind kind = FileKind::None;
+};
+
+// A file whose extent is known: to be filled into a carved FileEntry.
+struct FoundCarvedFile {
+    std::uint64_t startLba = 0; // window-relative
+    std::uint64_t size = 0;     // bytes, never 0
+    FileKind kind = FileKind::None;
+    std::u16string name; // "%016llX" of startLba, ".", the kind's extension
+};
+
+// Reads `count` sectors starting at window LBA `lba` into `out` (exactly count × sector
+// size bytes). Sectors that cannot be read must come back as zeros (and be recorded by
+// the caller); the carving simply goes on through them.
+using CarveChunkReader =
+    std::function<void(std::uint64_t lba, std::uint32_t count, std::span<std::uint8_t> out)>;
+
+// Receives each file as soon as its extent is known.
+using FoundFileSink = std::function<void(const FoundCarvedFile&)>;
+
+// Step result meaning "the detection phase is complete".
+inline constexpr std::uint64_t kCarveComplete = ~std::uint64_t{0};
+
+// Sectors after a start sector that its tests may look at.
+inline constexpr std::uint32_t kCarveWindowSectors = 8;
+
+class SignatureCarver {
+public:
+    SignatureCarver() { Reset(512); }
+
+    // Closes any open file and sizes the chunk for `sectorSize`. False (and unusable)
+    // for a sector size of 0 or above 65 536.
+    bool Reset(std::uint32_t sectorSize);
+
+    std::uint32_t SectorSize() const { return sectorSize_; }
+    // Sectors read per chunk: 32 768 bytes' worth, but never fewer than 16 so that a
+    // chunk always has start sectors to test (4 096-byte sectors would otherwise give a
+    // chunk no larger than its 8-sector overlap).
+    std::uint32_t ChunkSectors() const { return chunkSectors_; }
+    const CarvedFile& Current() const { return current_; }
+
+    // One detection step over the range [rangeStart, rangeStart + rangeLength) (window
+    // LBAs) from `position` (sectors of the range already done): reads chunks through
+    // `read` until the position has advanced more than 32 sectors or the range ends, and
+    // reports found files through `found`. Returns the new position, or kCarveComplete
+    // when fewer than 9 sectors remain (a file still open then is dropped: its end was
+    // never seen) or the position is already at the end.
+    std::uint64_t Step(std::uint64_t rangeStart, std::uint64_t rangeLength, std::uint64_t position,
+                       const CarveChunkReader& read, const FoundFileSink& found);
+
+    // Tests each sector of `chunk` (whole sectors, the first at window LBA `firstLba`)
+    // that has 8 sectors after it. Returns the number of sectors tested: the chunk's
+    // sector count − 8, or 0 for a chunk of fewer than 9 sectors.
+    std::uint32_t ExamineChunk(Bytes chunk, std::uint64_t firstLba, const FoundFileSink& found);
+
+private:
+    void Open(std::uint64_t lba, FileKind kind, std::uint64_t headerLength);
+    void Emit(const FoundFileSink& found);
+    // Sets the open file's size when its end lies in the sector at `sectorOffset`.
+    void FindEnd(Bytes chunk, std::size_t sectorOffset, std::uint64_t lba);
+
+    CarvedFile current_;
+    std::uint32_t sectorSize_ = 512;
+    std::uint32_t chunkSectors_ = 64;
+    std::vector<std::uint8_t> chunk_;
+};
+
+} // namespace vantrel

@@ -1,0 +1,102 @@
+#include "engine/signature/TextRules.h"
+
+#include <array>
+
+namespace vantrel {
+
+namespace {
+
+enum TextClass : std::uint8_t {
+    kNotText = 0,
+    kSingle = 1,
+    kLead = 2,
+    kTrail = 4,
+};
+
+constexpr std::array<std::uint8_t, 256> BuildClasses() {
+    std::array<std::uint8_t, 256> classes{};
+    for (unsigned b = 0; b < 256; ++b) {
+        std::uint8_t c = 0;
+        if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || b == 0x09 || b == 0x0A ||
+            b == 0x0D)
+            c |= kSingle;
+        if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+            c |= kLead;
+        if ((b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC))
+            c |= kTrail;
+        classes[b] = c;
+    }
+    return classes;
+}
+
+constexpr std::array<std::uint8_t, 256> kClasses = BuildClasses();
+
+constexpr std::size_t kTextBlock = 512;
+constexpr std::size_t kMinTextRun = 5;
+
+} // namespace
+
+bool IsSingleTextByte(std::uint8_t byte) {
+    return (kClasses[byte] & kSingle) != 0;
+}
+bool IsTextLeadByte(std::uint8_t byte) {
+    return (kClasses[byte] & kLead) != 0;
+}
+bool IsTextTrailByte(std::uint8_t byte) {
+    return (kClasses[byte] & kTrail) != 0;
+}
+bool IsTextStartByte(std::uint8_t byte) {
+    return (kClasses[byte] & (kSingle | kLead)) != 0;
+}
+
+std::size_t TextRunLength(Bytes bytes) {
+    const std::uint8_t* data = bytes.data();
+    const std::size_t size = bytes.size();
+    std::size_t pos = 0;
+    while (pos < size) {
+        const std::uint8_t c = kClasses[data[pos]];
+        // A double-byte character is tried first; lead bytes are never single text bytes.
+        if ((c & kLead) && size - pos >= 2 && (kClasses[data[pos + 1]] & kTrail)) {
+            pos += 2;
+        } else if (c & kSingle) {
+            ++pos;
+        } else {
+            break;
+        }
+    }
+    return pos;
+}
+
+bool IsTextRun(Bytes bytes) {
+    const std::size_t size = bytes.size();
+    if (size < kTextBlock)
+        return false;
+    const std::size_t run = TextRunLength(bytes);
+    if (run < kMinTextRun)
+        return false;
+    if (run >= size - 1)
+        return true;
+    std::size_t end = (run + kTextBlock - 1) / kTextBlock * kTextBlock;
+    if (end > size)
+        end = size;
+    for (std::size_t i = run; i < end; ++i) {
+        if (bytes[i] != 0)
+            return false;
+    }
+    return true;
+}
+
+bool TextEndsInSector(Bytes sector) {
+    const std::size_t size = sector.size();
+    if (size == 0)
+        return true;
+    const std::size_t run = TextRunLength(sector);
+    if (run > 0)
+        return run <= size - 1;
+    // The first byte may be the trail byte of a character begun in the previous sector.
+    if (size < 2)
+        return true;
+    return TextRunLength(sector.subspan(1)) <= size - 2;
+}
+
+} // namespace vantrel

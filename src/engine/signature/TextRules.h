@@ -1,0 +1,31 @@
+#pragma once
+
+// Shift-JIS text recognition, as the target systems write plain text: single bytes
+// 0x20-0x7E, 0xA1-0xDF (half-width kana), TAB, LF, CR; double-byte characters of a lead
+// byte 0x81-0x9F or 0xE0-0xFC and a trail byte 0x40-0x7E or 0x80-0xFC.
+
+#include "platform/ByteReader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vantrel {
+
+bool IsSingleTextByte(std::uint8_t byte);
+bool IsTextLeadByte(std::uint8_t byte);
+bool IsTextTrailByte(std::uint8_t byte);
+// A byte that can begin a text run (a single text byte or a lead byte).
+bool IsTextStartByte(std::uint8_t byte);
+
+// Number of leading bytes of `bytes` that are text.
+std::size_t TextRunLength(Bytes bytes);
+
+// A text-file start: at least 512 bytes, a run of at least 5 text bytes, and when the
+// run stops before the last byte, zeros from there to the next 512-byte boundary (or to
+// the end of the bytes when that comes first).
+bool IsTextRun(Bytes bytes);
+
+// True when text that has been running ends inside this sector.
+bool TextEndsInSector(Bytes sector);
+
+} // namespace vantrel
