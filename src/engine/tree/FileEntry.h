@@ -1,0 +1,70 @@
+#pragma once
+
+// One file found on a disk: its name, size, times, condition and where its data lies.
+// Owned by the node of the folder that holds it. Viewers and salvage set readPosition
+// and call ReadNext.
+
+#include "device/DiskWindow.h"
+#include "engine/tree/ExtentList.h"
+#include "engine/tree/FileTime.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// Reads a file's bytes by other means than its raw sectors (compressed NTFS data).
+class FileDataSource {
+public:
+    virtual ~FileDataSource() = default;
+    virtual bool Read(std::uint64_t offset, void* destination, std::size_t length) = 0;
+};
+
+class FileEntry {
+public:
+    FileEntry() = default;
+    virtual ~FileEntry() = default;
+    FileEntry(const FileEntry&) = delete;
+    FileEntry& operator=(const FileEntry&) = delete;
+
+    // Reads length bytes at readPosition and advances it. Fails as a whole (readPosition
+    // unchanged) when length is 0, the range passes the size or the extents, or a sector
+    // cannot be read.
+    virtual bool ReadNext(void* destination, std::size_t length);
+
+    // First step of every fill: frees resident data, clears every field, sets condition 4
+    // and takes the window's sector size (failing without a usable capacity).
+    bool AttachToWindow(CDiskWindow* dataWindow);
+    // A file found by its content: one run of ceil(size / sector size) sectors; deleted,
+    // times are now, rated 3 (0 when empty).
+    bool FillCarved(CDiskWindow* dataWindow, std::uint64_t startLba, std::uint64_t fileSize,
+                    std::u16string fileName);
+
+    // The stored key (MFT record number) when non-zero, else the first LBA of the data.
+    std::uint64_t Key() const { return key != 0 ? key : extents.FirstLba(); }
+
+    bool deleted = false;
+    bool doubtful = false; // the extent was reconstructed or does not match the size
+    int condition = 4;     // FileCondition
+    std::u16string name;
+    FileTime accessTime;
+    FileTime modifyTime;
+    FileTime createTime;
+    CDiskWindow* window = nullptr; // not owned
+    std::uint64_t key = 0;
+    std::optional<std::vector<std::uint8_t>> residentData;
+    std::shared_ptr<FileDataSource> dataSource;
+    ExtentList extents;
+    std::uint64_t size = 0;
+    std::uint32_t sectorSize = 0;
+    std::uint64_t readPosition = 0;
+
+private:
+    bool ReadSectorsOfFile(std::uint64_t first, std::uint64_t count, std::uint8_t* out);
+};
+
+} // namespace vantrel

@@ -1,0 +1,56 @@
+#pragma once
+
+// "スキャン結果": the raw-sector range of a drive or partition that a scan searches.
+// Whatever a scan finds becomes its children (folders) and files; MergeDuplicates and
+// ReconstructStep then fold copies and folders reachable under others.
+
+#include "engine/tree/ResultNode.h"
+#include "engine/tree/ScanMethod.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace vantrel {
+
+class ScanResultNode : public ResultNode {
+public:
+    ScanResultNode() = default;
+    ~ScanResultNode() override;
+
+    // Refuses without a usable capacity or when the range passes the window's end; a
+    // length of all ones means the whole window and is taken only with start 0.
+    bool SetUp(CDiskWindow* window, std::uint64_t start, std::uint64_t length);
+
+    void Reset() override;
+    CDiskWindow* GetWindow() override { return window_; }
+    std::uint64_t RangeStart() const override { return start_; }
+    std::uint64_t RangeLength() const override { return length_; }
+    bool IsScanTarget() const override { return true; }
+    // Discards what the previous scan found and attaches the method for code.
+    bool SelectMethod(MethodCode code) override;
+    std::u16string MethodName() const override;
+    StepResult SearchStep() override;
+    StepResult DetectStep() override;
+    BadSectorList* BadSectors() override;
+
+    // Attaches a method made by the caller, discarding the previous scan's findings.
+    void AttachMethod(std::unique_ptr<ScanMethod> method);
+    ScanMethod* Method() const { return method_.get(); }
+
+    // After detection: of two folders (files) with the same key keeps the live copy, of
+    // two deleted copies the later, of two live copies the earlier.
+    void MergeDuplicates();
+    // One top-level folder per step: files and folders reachable below it leave the top
+    // level, and copies of it found earlier are folded. All ones when done.
+    StepResult ReconstructStep();
+    std::uint64_t Cursor() const { return cursor_; }
+
+private:
+    CDiskWindow* window_ = nullptr; // not owned
+    std::uint64_t start_ = 0;
+    std::uint64_t length_ = 0;
+    std::unique_ptr<ScanMethod> method_;
+    std::uint64_t cursor_ = 0;
+};
+
+} // namespace vantrel
