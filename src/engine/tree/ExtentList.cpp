@@ -16,7 +16,7 @@ std::uint64_t ExtentList::TotalSectors() const {
 std::uint64_t ExtentList::LbaOf(std::uint64_t n) const {
     for (const Extent& run : runs_) {
         if (n < run.sectorCount)
-            return run.startLba == kSparseLba ? kSparseLba : run.startLba + n;
+            return run.startLba == kSparseExtentLba ? kSparseExtentLba : run.startLba + n;
         n -= run.sectorCount;
     }
     return ~std::uint64_t{0};

@@ -1,14 +1,14 @@
 #pragma once
 
 // Where a file's data lies: runs of consecutive sectors on a window, in file order. A
-// run whose start is kSparseLba has no sectors on disk and reads as zeros.
+// run whose start is kSparseExtentLba has no sectors on disk and reads as zeros.
 
 #include <cstdint>
 #include <vector>
 
 namespace vantrel {
 
-inline constexpr std::uint64_t kSparseLba = ~std::uint64_t{0};
+inline constexpr std::uint64_t kSparseExtentLba = ~std::uint64_t{0};
 
 struct Extent {
     std::uint64_t startLba = 0;

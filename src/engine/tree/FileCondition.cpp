@@ -44,7 +44,7 @@ bool TailIsClean(FileEntry& entry) {
         return false;
     const std::uint64_t lastSector = (entry.size - 1) / entry.sectorSize;
     const std::uint64_t lba = entry.extents.LbaOf(lastSector);
-    if (lba == kSparseLba)
+    if (lba == kSparseExtentLba)
         return false;
     std::vector<std::uint8_t> sector(entry.sectorSize);
     if (!entry.window->ReadSectors(lba, 1, sector.data(), entry.sectorSize))

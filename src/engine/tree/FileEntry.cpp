@@ -71,7 +71,7 @@ bool FileEntry::ReadSectorsOfFile(std::uint64_t first, std::uint64_t count, std:
         const std::uint64_t piece = std::min(left, count - done);
         std::uint8_t* target = out + done * sectorSize;
         const std::uint64_t lba = extents.LbaOf(n);
-        if (lba == kSparseLba) {
+        if (lba == kSparseExtentLba) {
             std::memset(target, 0, piece * sectorSize);
         } else {
             for (std::uint64_t k = 0; k < piece;) {

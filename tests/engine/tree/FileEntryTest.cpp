@@ -44,14 +44,14 @@ TEST(ExtentList, MapsFileSectorsAcrossRunsAndReportsTheEnd) {
     EXPECT_EQ(list.FirstLba(), ~0ull);
     list.Append(100, 3);
     list.Append(10, 2);
-    list.Append(kSparseLba, 4);
+    list.Append(kSparseExtentLba, 4);
     EXPECT_EQ(list.TotalSectors(), 9u);
     EXPECT_EQ(list.LbaOf(0), 100u);
     EXPECT_EQ(list.LbaOf(2), 102u);
     EXPECT_EQ(list.LbaOf(3), 10u);
     EXPECT_EQ(list.SectorsLeftInRun(1), 2u);
     EXPECT_EQ(list.SectorsLeftInRun(4), 1u);
-    EXPECT_EQ(list.LbaOf(6), kSparseLba);
+    EXPECT_EQ(list.LbaOf(6), kSparseExtentLba);
     EXPECT_EQ(list.SectorsLeftInRun(6), 3u);
     EXPECT_EQ(list.LbaOf(9), ~0ull);
     EXPECT_EQ(list.SectorsLeftInRun(9), 0u);
@@ -90,7 +90,7 @@ TEST(FileEntry, ReadNextFailsOnBadSectorsAndMissingRunsAndReadsSparseAsZeros) {
     FileEntry entry;
     ASSERT_TRUE(entry.AttachToWindow(&disk.window));
     entry.extents.Append(10, 1);
-    entry.extents.Append(kSparseLba, 2);
+    entry.extents.Append(kSparseExtentLba, 2);
     entry.size = 4 * 512; // one sector more than the runs cover
 
     std::vector<std::uint8_t> got(3 * 512, 0xEE);
