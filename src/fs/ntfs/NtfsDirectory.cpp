@@ -1,0 +1,133 @@
+#include "fs/ntfs/NtfsDirectory.h"
+
+#include "fs/ntfs/NtfsIndexBlock.h"
+#include "fs/ntfs/NtfsVolume.h"
+
+#include <algorithm>
+#include <bit>
+#include <unordered_set>
+
+namespace vantrel {
+
+namespace {
+
+// B-trees of real folders are a few levels deep; a deeper chain is a loop or damage.
+constexpr int kMaxIndexDepth = 32;
+
+class IndexWalk {
+public:
+    IndexWalk(NtfsVolume& volume, MftRecord& folder, std::vector<NtfsDirectoryEntry>& out)
+        : volume_(volume), folder_(folder), out_(out) {
+        seenRecords_.insert(folder.RecordNumber());
+    }
+
+    bool Run() {
+        const NtfsAttribute* root = folder_.FindAttribute(kAttrIndexRoot, kLowestAttributeId);
+        if (root == nullptr)
+            return false;
+        // $INDEX_ROOT is always resident; a non-resident one is damage.
+        const std::vector<std::uint8_t>& value = root->value;
+        IndexRootHeader header;
+        if (!root->IsResident() || !ParseIndexRoot(value, &header))
+            return true; // a folder with an unreadable root lists nothing
+        geometry_ = IndexGeometry(header.indexBlockSize, volume_.BytesPerCluster());
+        allocation_ = folder_.FindAttribute(kAttrIndexAllocation, kLowestAttributeId);
+        const std::uint64_t start =
+            kIndexRootHeaderSize + std::uint64_t{header.header.entriesOffset};
+        if (start < value.size())
+            WalkEntries(Bytes(value).subspan(static_cast<std::size_t>(start)), 0);
+        return true;
+    }
+
+private:
+    void WalkEntries(Bytes entries, int depth) {
+        for (const IndexEntry& entry : SplitIndexEntries(entries)) {
+            if (entry.HasSubNode())
+                VisitBlock(entry.subNodeVcn, depth + 1);
+            // The last entry has no key: it only leads to the sub-node with the largest
+            // names. Its file reference is meaningless.
+            if (entry.IsLast())
+                break;
+            AddChild(entry);
+        }
+    }
+
+    void VisitBlock(std::uint64_t vcn, int depth) {
+        if (allocation_ == nullptr || depth > kMaxIndexDepth || !seenVcns_.insert(vcn).second)
+            return;
+        if (vcn > allocation_->size / geometry_.vcnBytes)
+            return;
+        const std::uint64_t offset = vcn * geometry_.vcnBytes;
+        if (offset >= allocation_->size)
+            return;
+        const std::uint64_t length =
+            std::min<std::uint64_t>(geometry_.blockSize, allocation_->size - offset);
+        std::vector<std::uint8_t> block(static_cast<std::size_t>(length));
+        if (!folder_.ReadAttributeData(*allocation_, offset, block.size(), block.data()))
+            return;
+        IndexBlockHeader header;
+        Bytes entries;
+        if (!ParseIndexBlock(block, &header, &entries))
+            return;
+        WalkEntries(entries, depth);
+    }
+
+    void AddChild(const IndexEntry& entry) {
+        const std::uint64_t number = ReferenceRecord(entry.fileReference);
+        if (!seenRecords_.insert(number).second)
+            return;
+        MftRecord record;
+        if (!record.Load(volume_, number))
+            return;
+        NtfsDirectoryEntry child;
+        child.recordNumber = number;
+        child.sequenceNumber = record.Header().sequenceNumber;
+        child.inUse = record.InUse();
+        child.name = record.FileName();
+        child.times = record.Times();
+        StandardInformationValue si;
+        const bool haveSi = record.StandardInformation(&si);
+        child.fileAttributes = haveSi ? si.fileAttributes : 0;
+        if (record.FindAttribute(kAttrIndexRoot, kLowestAttributeId) != nullptr) {
+            if (child.name == u".")
+                return;
+            child.isFolder = true;
+            out_.push_back(std::move(child));
+            return;
+        }
+        const NtfsAttribute* data = record.DataAttribute();
+        if (child.name.empty() || !haveSi || data == nullptr)
+            return;
+        child.size = data->size;
+        out_.push_back(std::move(child));
+    }
+
+    NtfsVolume& volume_;
+    MftRecord& folder_;
+    std::vector<NtfsDirectoryEntry>& out_;
+    const NtfsAttribute* allocation_ = nullptr;
+    IndexBlockGeometry geometry_;
+    std::unordered_set<std::uint64_t> seenRecords_;
+    std::unordered_set<std::uint64_t> seenVcns_;
+};
+
+} // namespace
+
+IndexBlockGeometry IndexGeometry(std::uint32_t rootBlockSize, std::uint32_t bytesPerCluster) {
+    IndexBlockGeometry g;
+    if (std::has_single_bit(rootBlockSize) && rootBlockSize >= 512 && rootBlockSize <= 65536)
+        g.blockSize = rootBlockSize;
+    g.vcnBytes = g.blockSize >= bytesPerCluster ? bytesPerCluster : 512;
+    return g;
+}
+
+bool ListNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
+                       std::vector<NtfsDirectoryEntry>* out) {
+    MftRecord folder;
+    if (!folder.Load(volume, folderRecord))
+        return false;
+    IndexWalk walk(volume, folder, *out);
+    return walk.Run();
+}
+
+} // namespace vantrel

@@ -1,0 +1,82 @@
+#pragma once
+
+// One NTFS volume on a sector window: the parsed boot sector, the geometry that turns
+// clusters and record numbers into window LBAs, and the map of the MFT taken from the run
+// list of record 0, so that records of a fragmented MFT are found where they are.
+//
+// Sectors here are the window's sectors. They equal the boot sector's bytes per sector
+// whenever the device reports the size the volume was made with; an image file (512-byte
+// sectors) of a volume with larger sectors reads correctly too.
+
+#include "device/DiskWindow.h"
+#include "fs/ntfs/NtfsAttribute.h"
+#include "fs/ntfs/NtfsBootSector.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vantrel {
+
+class NtfsVolume {
+public:
+    // GetCapacity of the window, then the boot sector at volumeStart must pass
+    // IsNtfsBootSector and describe a usable geometry.
+    bool Open(CDiskWindow& window, std::uint64_t volumeStart);
+    // For a volume description built by a scan when no boot sector was found.
+    bool OpenWithBootRecord(CDiskWindow& window, std::uint64_t volumeStart,
+                            const NtfsBootRecord& boot);
+
+    bool IsOpen() const { return window_ != nullptr; }
+    CDiskWindow& Window() const { return *window_; }
+    const NtfsBootRecord& BootRecord() const { return boot_; }
+    std::uint64_t VolumeStart() const { return volumeStart_; }
+
+    // Geometry.
+    std::uint32_t SectorSize() const { return sectorSize_; }
+    std::uint32_t RecordSize() const { return recordSize_; }
+    std::uint32_t SectorsPerRecord() const { return recordSize_ / sectorSize_; }
+    std::uint32_t BytesPerCluster() const { return bytesPerCluster_; }
+    std::uint32_t SectorsPerCluster() const { return bytesPerCluster_ / sectorSize_; }
+    std::uint64_t ClusterToLba(std::uint64_t lcn) const;
+    std::uint64_t LbaToCluster(std::uint64_t lba) const;
+    // The contiguous rule from the MFT's first cluster, used by the raw record scans.
+    std::uint64_t RecordLba(std::uint64_t recordNumber) const;
+    std::uint64_t LbaToRecordNumber(std::uint64_t lba) const;
+
+    // Reads record n's RecordSize bytes, as stored (fixups not applied): through the MFT
+    // map when record 0 gave one, else by the contiguous rule.
+    bool ReadRecord(std::uint64_t recordNumber, std::vector<std::uint8_t>* out);
+    bool IsMftMapped() const { return !mftRuns_.empty(); }
+    const std::vector<NtfsRun>& MftRuns() const { return mftRuns_; }
+    // Records the map covers; 0 without a map.
+    std::uint64_t MappedRecordCount() const;
+
+    // Reads out.size() bytes at a byte offset of the data described by runs (clusters);
+    // sparse runs read as zeros. False past the runs' end or on a failed read.
+    bool ReadRunData(const std::vector<NtfsRun>& runs, std::uint64_t offset,
+                     std::span<std::uint8_t> out);
+    // Reads bytes starting byteOffset bytes after window LBA lba.
+    bool ReadBytes(std::uint64_t lba, std::uint64_t byteOffset, std::span<std::uint8_t> out);
+    std::vector<NtfsExtent> RunsToExtents(const std::vector<NtfsRun>& runs) const;
+
+private:
+    bool SetGeometry();
+    void LoadMftMap();
+
+    CDiskWindow* window_ = nullptr;
+    std::uint64_t volumeStart_ = 0;
+    NtfsBootRecord boot_;
+    std::uint32_t sectorSize_ = 512;
+    std::uint32_t recordSize_ = 1024;
+    std::uint32_t bytesPerCluster_ = 4096;
+    std::uint64_t mftLba_ = 0;
+    std::vector<NtfsRun> mftRuns_;
+    std::uint64_t mftBytes_ = 0;
+};
+
+// Bytes per cluster from the boot sector's sectors-per-cluster byte: values above 0x80
+// stand for 2^(256 - value) sectors (clusters of 128 KiB and more).
+std::uint64_t NtfsClusterSectors(std::uint8_t sectorsPerCluster);
+
+} // namespace vantrel
