@@ -1,13 +1,21 @@
 #include "device/PassThroughProbe.h"
 
+#include "device/PassThroughDisk.h"
+
 namespace vantrel {
 
-// Until the SCSI transport is linked in, no path answers through pass-through and the
-// handle device sizes itself from the kernel.
-bool ProbePassThroughIdentity(const std::string&, DeviceIdentity*) { return false; }
+// A temporary pass-through device on the same path; it closes when it goes out of scope.
+// Loop devices and image files answer no pass-through command, and the caller then
+// relies on the kernel's own answers.
+bool ProbePassThroughIdentity(const std::string& path, DeviceIdentity* identity) {
+    CPassThroughDisk probe;
+    return probe.Open(path) && probe.GetIdentity(identity);
+}
 
-bool ProbePassThroughCapacity(const std::string&, std::uint64_t*, std::uint32_t*) {
-    return false;
+bool ProbePassThroughCapacity(const std::string& path, std::uint64_t* lastLba,
+                              std::uint32_t* blockSize) {
+    CPassThroughDisk probe;
+    return probe.Open(path) && probe.GetCapacity(lastLba, blockSize);
 }
 
 } // namespace vantrel
