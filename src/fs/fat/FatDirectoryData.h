@@ -1,0 +1,24 @@
+#pragma once
+
+// Tests that tell directory data from other sectors, for scans of raw sectors.
+
+#include "platform/ByteReader.h"
+
+#include <cstddef>
+
+namespace vantrel {
+
+// Bytes at the start of data that look like directory entries: the 32-byte slots before
+// the first slot that is a fill pattern (eight equal 32-bit words, zeros included), is
+// all text, or is not a plausible entry. A trailing piece shorter than a slot ends it.
+std::size_t PlausibleEntryPrefix(Bytes data);
+
+// Length of the text (printable characters, TAB, LF, CR, Shift-JIS pairs) at the start
+// of data.
+std::size_t LeadingTextLength(Bytes data);
+
+// A cluster (or sector) of directory data: at most 32 bytes of leading text, a non-empty
+// plausible prefix, and nothing but zeros after it.
+bool IsDirectoryCluster(Bytes data);
+
+} // namespace vantrel

@@ -1,0 +1,102 @@
+#include "fs/fat/FatShortName.h"
+
+#include "platform/CodePage.h"
+
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+bool IsTrailByte(std::uint8_t byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+bool IsPrintableSingleByte(std::uint8_t c, bool doubleByteCodePage) {
+    if (c >= 0x20 && c <= 0x7E)
+        return true;
+    if (c >= 0xA1 && c <= 0xDF) // half-width katakana in Shift-JIS
+        return true;
+    return !doubleByteCodePage && c >= 0xA0;
+}
+
+// Appends one name field (trailing blanks removed) to out. Counts the bytes that had to
+// be replaced by '_'.
+void AppendField(Bytes field, bool firstOfName, bool deleted, bool lower,
+                 std::vector<std::uint8_t>& out, int& replaced) {
+    std::size_t length = field.size();
+    while (length > 0 && field[length - 1] == ' ')
+        --length;
+    const bool doubleByte = IsAnsiLeadByte(0x81);
+    std::size_t i = 0;
+    if (firstOfName && length > 0) {
+        if (deleted) {
+            // The deletion overwrote the first byte. When the next byte can only be the
+            // second half of a double-byte character, that whole character is lost.
+            out.push_back('_');
+            i = 1;
+            if (doubleByte && length > 1 && field[1] >= 0x80 && IsTrailByte(field[1]) &&
+                !(field[1] >= 0xA1 && field[1] <= 0xDF))
+                i = 2;
+        } else if (field[0] == kFatKanjiE5Mark && length > 1 && IsAnsiLeadByte(0xE5) &&
+                   IsTrailByte(field[1])) {
+            out.push_back(0xE5);
+            out.push_back(field[1]);
+            i = 2;
+        }
+    }
+    for (; i < length; ++i) {
+        const std::uint8_t c = field[i];
+        if (IsAnsiLeadByte(c) && i + 1 < length && IsTrailByte(field[i + 1])) {
+            out.push_back(c);
+            out.push_back(field[i + 1]);
+            ++i;
+        } else if (IsPrintableSingleByte(c, doubleByte)) {
+            const bool upper = c >= 'A' && c <= 'Z';
+            out.push_back(lower && upper ? static_cast<std::uint8_t>(c + ('a' - 'A')) : c);
+        } else {
+            out.push_back('_');
+            ++replaced;
+        }
+    }
+}
+
+} // namespace
+
+bool BuildShortName(const FatDirEntry& entry, std::u16string* name) {
+    if (name)
+        name->clear();
+    std::vector<std::uint8_t> bytes;
+    int replaced = 0;
+    const Bytes raw(entry.name);
+    const bool deleted = IsDeleted(entry);
+    if ((entry.attributes & kFatAttrVolumeLabel) != 0 && entry.attributes != kFatAttrLongName) {
+        AppendField(raw, true, deleted, false, bytes, replaced);
+    } else {
+        AppendField(raw.first(8), true, deleted, (entry.ntFlags & kFatNtLowerBase) != 0, bytes,
+                    replaced);
+        std::vector<std::uint8_t> extension;
+        AppendField(raw.subspan(8, 3), false, false, (entry.ntFlags & kFatNtLowerExtension) != 0,
+                    extension, replaced);
+        if (!extension.empty()) {
+            bytes.push_back('.');
+            bytes.insert(bytes.end(), extension.begin(), extension.end());
+        }
+    }
+    if (replaced > 1 || bytes.empty())
+        return false;
+    if (name)
+        *name = DecodeAnsi(bytes);
+    return true;
+}
+
+bool FatDisplayName(const FatDirEntry& entry, std::u16string* name) {
+    if (entry.longName && !entry.longName->empty()) {
+        if (name)
+            *name = *entry.longName;
+        return true;
+    }
+    return BuildShortName(entry, name);
+}
+
+} // namespace vantrel

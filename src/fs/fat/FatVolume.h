@@ -1,0 +1,57 @@
+#pragma once
+
+// A FAT volume read through a CDiskWindow: its boot record, its directories and the data
+// of its files, deleted ones included.
+
+#include "device/DiskWindow.h"
+#include "fs/fat/FatBootRecord.h"
+#include "fs/fat/FatClusterChain.h"
+#include "fs/fat/FatDirEntry.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class FatVolume {
+public:
+    // Reads the boot sector at bootLba of window (whose capacity is asked here), requires
+    // IsFatBootSector, and sets the record's hiddenSectors to bootLba so that its
+    // geometry gives window LBAs. False when there is no usable FAT volume.
+    bool Open(CDiskWindow& window, std::uint64_t bootLba = 0);
+
+    const FatBootRecord& Record() const { return record_; }
+    CDiskWindow* Window() const { return window_; }
+    // The boot record's label with trailing blanks removed, decoded from the code page.
+    std::u16string BootLabel() const;
+
+    // Directory data: the fixed root area (FAT12/16), or the directory's cluster chain
+    // (FAT32 root, sub-directories; at most 2 MiB). False when a sector cannot be read.
+    bool ReadRootDirectoryData(std::vector<std::uint8_t>* data);
+    bool ReadDirectoryData(const FatDirEntry& directory, std::vector<std::uint8_t>* data);
+
+    // The entries of a directory as ParseDirectoryEntries gives them.
+    bool ListRoot(std::vector<FatDirEntry>* entries);
+    bool ListDirectory(const FatDirEntry& directory, std::vector<FatDirEntry>* entries);
+
+    // The sector runs of an entry's data (see FollowClusterChain).
+    bool Extents(const FatDirEntry& entry, FatExtents* extents);
+    // Reads out.size() bytes from byte offset of the data described by extents. False
+    // when the range lies past the runs or a sector cannot be read.
+    bool ReadExtents(const FatExtents& extents, std::uint64_t offset, std::span<std::uint8_t> out);
+    // The whole file: fileSize bytes (a directory: its runs' bytes), at most maxBytes.
+    // False when the runs are shorter or a sector cannot be read.
+    bool ReadFile(const FatDirEntry& entry, std::vector<std::uint8_t>* data,
+                  std::uint64_t maxBytes = 1ull << 31);
+
+private:
+    bool ReadSectorsInto(std::uint64_t lba, std::uint64_t sectors, std::vector<std::uint8_t>& data);
+
+    CDiskWindow* window_ = nullptr;
+    FatBootRecord record_;
+    std::uint32_t deviceSector_ = 512;
+};
+
+} // namespace vantrel
