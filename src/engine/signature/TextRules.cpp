@@ -91,6 +91,11 @@ bool TextEndsInSector(Bytes sector) {
     if (size == 0)
         return true;
     const std::size_t run = TextRunLength(sector);
+    // A run stopped by a lead byte in the last place is a character cut by the sector
+    // boundary, not the end of the text: Japanese text would otherwise split into two
+    // files at about every other sector boundary.
+    if (run == size - 1 && IsTextLeadByte(sector[run]))
+        return false;
     if (run > 0)
         return run <= size - 1;
     // The first byte may be the trail byte of a character begun in the previous sector.

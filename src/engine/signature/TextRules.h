@@ -25,7 +25,10 @@ std::size_t TextRunLength(Bytes bytes);
 // the end of the bytes when that comes first).
 bool IsTextRun(Bytes bytes);
 
-// True when text that has been running ends inside this sector.
+// True when text that has been running ends inside this sector: its run stops before the
+// last byte, or (when the sector starts with a byte that is not text, such as the trail
+// byte of a character begun before) the run from its second byte does. A lead byte in
+// the last place continues into the next sector.
 bool TextEndsInSector(Bytes sector);
 
 } // namespace vantrel

@@ -1,0 +1,81 @@
+#include "engine/signature/TextRules.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+
+using namespace vantrel;
+
+namespace {
+
+std::vector<std::uint8_t> ByteList(std::initializer_list<int> values) {
+    std::vector<std::uint8_t> bytes;
+    for (int v : values)
+        bytes.push_back(static_cast<std::uint8_t>(v));
+    return bytes;
+}
+
+std::vector<std::uint8_t> Text(std::size_t length, std::size_t size) {
+    std::vector<std::uint8_t> bytes(size, 0);
+    for (std::size_t i = 0; i < length; ++i)
+        bytes[i] = static_cast<std::uint8_t>('a' + i % 26);
+    return bytes;
+}
+
+} // namespace
+
+TEST(TextRules, RunLengthPairsShiftJisCharacters) {
+    EXPECT_EQ(TextRunLength(ByteList({'a', '\t', '\r', '\n', 0x7E, 0x7F})), 5u);
+    EXPECT_EQ(TextRunLength(ByteList({0x93, 0xFA, 0x96, 0x7B, 0xB1, 0x00})), 5u);
+    // 0x82 0xA0: a lead byte with a trail byte outside the single-byte ranges.
+    EXPECT_EQ(TextRunLength(ByteList({'x', 0x82, 0xA0, 'y'})), 4u);
+    // A lead byte alone at the end, or before a byte that cannot trail, stops the run.
+    EXPECT_EQ(TextRunLength(ByteList({'x', 'y', 0x82})), 2u);
+    EXPECT_EQ(TextRunLength(ByteList({'x', 0x82, 0x20})), 1u);
+    EXPECT_EQ(TextRunLength(ByteList({0xFD, 'a'})), 0u);
+    EXPECT_EQ(TextRunLength({}), 0u);
+    // The trail byte of a pair is consumed with it, even when it could not stand alone.
+    EXPECT_EQ(TextRunLength(ByteList({0xE0, 0x80, 0xE0, 0xFC})), 4u);
+}
+
+TEST(TextRules, TextStartNeedsZerosToTheBlockEnd) {
+    // 700 bytes of text then zeros to 1 024: a text start.
+    std::vector<std::uint8_t> window = Text(700, 4096);
+    EXPECT_TRUE(IsTextRun(window));
+    // One stray byte before the 512-byte boundary: not text.
+    window[900] = 0x01;
+    EXPECT_FALSE(IsTextRun(window));
+    // After the boundary anything may follow.
+    window[900] = 0;
+    window[1024] = 0x01;
+    EXPECT_TRUE(IsTextRun(window));
+
+    EXPECT_FALSE(IsTextRun(Text(4, 4096))); // too short a run
+    EXPECT_TRUE(IsTextRun(Text(5, 4096)));
+    EXPECT_FALSE(IsTextRun(Text(511, 511))); // too short a window
+    // Text up to the last byte needs no zeros after it.
+    std::vector<std::uint8_t> full = Text(4096, 4096);
+    full[4095] = 0x01;
+    EXPECT_TRUE(IsTextRun(full));
+    full[4094] = 0x01;
+    EXPECT_FALSE(IsTextRun(full));
+}
+
+TEST(TextRules, TextEndsWhereTheRunStopsShortOfTheSector) {
+    EXPECT_FALSE(TextEndsInSector(Text(512, 512)));
+    EXPECT_TRUE(TextEndsInSector(Text(511, 512)));
+    EXPECT_TRUE(TextEndsInSector(Text(100, 512)));
+    // A sector starting with the trail byte of a character begun in the sector before.
+    std::vector<std::uint8_t> continued = Text(512, 512);
+    continued[0] = 0xA0;
+    EXPECT_FALSE(TextEndsInSector(continued));
+    continued[300] = 0;
+    EXPECT_TRUE(TextEndsInSector(continued));
+    EXPECT_TRUE(TextEndsInSector(std::vector<std::uint8_t>(512, 0)));
+    // A lead byte in the last place: the character continues in the next sector.
+    std::vector<std::uint8_t> split = Text(512, 512);
+    split[511] = 0x93;
+    EXPECT_FALSE(TextEndsInSector(split));
+    split[511] = 0x01;
+    EXPECT_TRUE(TextEndsInSector(split));
+}
