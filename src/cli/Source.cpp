@@ -1,9 +1,8 @@
 #include "cli/Source.h"
 
-#include <iostream>
-#include <unistd.h>
-
 #include "platform/ReadOnlyFile.h"
+
+#include <iostream>
 
 namespace vantrel::cli {
 
@@ -17,7 +16,7 @@ std::string ProblemText(SourceProblem problem, const std::string& path) {
         return "フォルダは対象にできません。デバイスかディスクイメージを指定してください: " + path;
     case SourceProblem::NoPermission:
         return "読み取りの権限がありません: " + path +
-               (::geteuid() != 0 ? "（デバイスを読むには root 権限が必要です）" : "");
+               (!IsPrivilegedUser() ? "（デバイスを読むには root 権限が必要です）" : "");
     case SourceProblem::Empty:
         return "空のファイルまたはメディアのないデバイスです: " + path;
     case SourceProblem::NotADisk:
@@ -43,8 +42,9 @@ std::unique_ptr<CHandleDisk> OpenSource(const std::string& path) {
         return nullptr;
     }
     if (!disk->GetCapacity(nullptr, nullptr)) {
-        std::cerr << "vantrel-cli: 容量を取得できませんでした（1 セクタに満たないか、読み取れません）: "
-                  << path << "\n";
+        std::cerr
+            << "vantrel-cli: 容量を取得できませんでした（1 セクタに満たないか、読み取れません）: "
+            << path << "\n";
         return nullptr;
     }
     return disk;

@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <array>
 #include <cerrno>
 #include <iconv.h>
 #include <mutex>
@@ -7,9 +8,6 @@
 namespace vantrel {
 
 namespace {
-
-std::mutex g_mutex;
-std::string g_codePage = "CP932";
 
 // iconv descriptors are cheap enough to open per call and are not thread-safe to share.
 class Iconv {
@@ -28,23 +26,65 @@ private:
     iconv_t cd_;
 };
 
+using LeadTable = std::array<bool, 256>;
+
+// Lead bytes of a double-byte code page: bytes that iconv calls an incomplete sequence
+// when they stand alone. Single-byte code pages have none.
+LeadTable ProbeLeadBytes(const std::string& codePage) {
+    LeadTable table{};
+    if (codePage == "CP932" || codePage == "SHIFT_JIS" || codePage == "SJIS" ||
+        codePage == "IBM943") {
+        for (std::size_t b = 0; b < table.size(); ++b)
+            table[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        return table;
+    }
+    Iconv cd("UTF-16LE", codePage.c_str());
+    if (!cd.Ok())
+        return table;
+    for (std::size_t b = 0x80; b < table.size(); ++b) {
+        char in = static_cast<char>(b);
+        char* inPtr = &in;
+        std::size_t inLeft = 1;
+        char out[8];
+        char* outPtr = out;
+        std::size_t outLeft = sizeof out;
+        errno = 0;
+        if (::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+            table[b] = errno == EINVAL;
+        ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    return table;
+}
+
+struct CodePageState {
+    std::string name = "CP932";
+    LeadTable leadBytes = ProbeLeadBytes("CP932");
+};
+
+std::mutex g_mutex;
+
+CodePageState& State() {
+    static CodePageState state;
+    return state;
+}
+
 } // namespace
 
 void SetAnsiCodePage(const std::string& iconvName) {
+    const LeadTable table = ProbeLeadBytes(iconvName);
     std::lock_guard lock(g_mutex);
-    g_codePage = iconvName;
+    State().name = iconvName;
+    State().leadBytes = table;
 }
 
 std::string AnsiCodePage() {
     std::lock_guard lock(g_mutex);
-    return g_codePage;
+    return State().name;
 }
 
 bool IsAnsiLeadByte(std::uint8_t byte) {
-    const std::string cp = AnsiCodePage();
-    if (cp != "CP932" && cp != "SHIFT_JIS" && cp != "SJIS" && cp != "IBM943")
-        return false;
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    std::lock_guard lock(g_mutex);
+    return State().leadBytes[byte];
 }
 
 std::u16string DecodeAnsi(std::span<const std::uint8_t> bytes) {
@@ -99,8 +139,8 @@ std::string EncodeAnsi(std::u16string_view text) {
         char* inPtr = in;
         char* outPtr = buffer;
         std::size_t outLeft = sizeof buffer;
-        if (!cd.Ok() || ::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft) ==
-                            static_cast<std::size_t>(-1)) {
+        if (!cd.Ok() ||
+            ::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
             if (cd.Ok())
                 ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
             out.push_back(text[i] < 0x80 ? static_cast<char>(text[i]) : '?');

@@ -20,7 +20,8 @@ std::u16string DecodeAnsi(std::span<const std::uint8_t> bytes);
 std::string EncodeAnsi(std::u16string_view text);
 
 // True when byte is the lead byte of a two-byte character in the ANSI code page
-// (Shift-JIS: 0x81-0x9F and 0xE0-0xFC).
+// (Shift-JIS: 0x81-0x9F and 0xE0-0xFC; other double-byte pages as iconv knows them;
+// never in a single-byte page).
 bool IsAnsiLeadByte(std::uint8_t byte);
 
 } // namespace vantrel

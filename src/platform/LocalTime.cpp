@@ -6,10 +6,14 @@ namespace vantrel {
 
 namespace {
 
+// Far beyond any disk's dates, and small enough that tm_year cannot overflow.
+constexpr int kMinYear = -1000000;
+constexpr int kMaxYear = 1000000;
+
 bool FieldsValid(const CalendarTime& t) {
     static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.hour < 0 || t.hour > 23 ||
-        t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
+    if (t.year < kMinYear || t.year > kMaxYear || t.month < 1 || t.month > 12 || t.day < 1 ||
+        t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
         return false;
     if (t.day > kDays[t.month - 1])
         return false;
@@ -26,6 +30,9 @@ std::tm ToTm(const CalendarTime& t) {
     tm.tm_min = t.minute;
     tm.tm_sec = t.second;
     tm.tm_isdst = -1;
+    // mktime and timegm set tm_wday only on success; -1 is also a valid result, so this
+    // is the only reliable failure signal.
+    tm.tm_wday = -1;
     return tm;
 }
 
@@ -47,7 +54,7 @@ bool LocalToEpoch(const CalendarTime& local, std::int64_t* seconds) {
         return false;
     std::tm tm = ToTm(local);
     const std::time_t value = std::mktime(&tm);
-    if (value == static_cast<std::time_t>(-1) && !(local.year == 1969 && local.month == 12))
+    if (tm.tm_wday < 0)
         return false;
     if (seconds)
         *seconds = static_cast<std::int64_t>(value);
@@ -60,12 +67,17 @@ bool UtcToEpoch(const CalendarTime& utc, std::int64_t* seconds) {
     std::tm tm = ToTm(utc);
     tm.tm_isdst = 0;
     const std::time_t value = ::timegm(&tm);
+    if (tm.tm_wday < 0)
+        return false;
     if (seconds)
         *seconds = static_cast<std::int64_t>(value);
     return true;
 }
 
 bool EpochToLocal(std::int64_t seconds, CalendarTime* local) {
+    // localtime_r need not look at TZ again after its first call; mktime does, and the two
+    // must agree.
+    ::tzset();
     const std::time_t value = static_cast<std::time_t>(seconds);
     std::tm tm{};
     if (!::localtime_r(&value, &tm))
@@ -86,6 +98,7 @@ bool EpochToUtc(std::int64_t seconds, CalendarTime* utc) {
 }
 
 long LocalUtcOffset(std::int64_t seconds) {
+    ::tzset();
     const std::time_t value = static_cast<std::time_t>(seconds);
     std::tm tm{};
     if (!::localtime_r(&value, &tm))

@@ -18,8 +18,9 @@ struct CalendarTime {
     int dayOfWeek = 0; // 0 = Sunday; filled by the conversions from seconds
 };
 
-// False when a field is out of range (month 13, 31 February, hour 24...) or the time
-// does not exist.
+// False when a field is out of range (month 13, 31 February, hour 24...) or the result
+// does not fit. A local time skipped by a daylight-saving change still converts (to the
+// moment the C library picks), so such a file keeps a time instead of losing it.
 bool LocalToEpoch(const CalendarTime& local, std::int64_t* seconds);
 bool UtcToEpoch(const CalendarTime& utc, std::int64_t* seconds);
 bool EpochToLocal(std::int64_t seconds, CalendarTime* local);

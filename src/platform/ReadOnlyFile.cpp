@@ -9,16 +9,26 @@
 
 namespace vantrel {
 
-ReadOnlyFile::~ReadOnlyFile() { Close(); }
+ReadOnlyFile::~ReadOnlyFile() {
+    Close();
+}
 
 bool ReadOnlyFile::Open(const std::string& path) {
     Close();
     int fd;
+    // O_NONBLOCK only for the open itself: opening a FIFO named by mistake must not wait
+    // for a writer. Reads are blocking again below.
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         lastErrno_ = errno;
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        lastErrno_ = errno;
+        ::close(fd);
         return false;
     }
     fd_ = fd;
@@ -102,15 +112,20 @@ SourceProblem CheckSourcePath(const std::string& path) {
     if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode))
         return SourceProblem::NotADisk;
     ReadOnlyFile file;
-    if (!file.Open(path))
-        return file.LastErrno() == EACCES || file.LastErrno() == EPERM
-                   ? SourceProblem::NoPermission
-                   : SourceProblem::OpenFailed;
+    if (!file.Open(path)) {
+        if (file.LastErrno() == EACCES || file.LastErrno() == EPERM)
+            return SourceProblem::NoPermission;
+        return file.LastErrno() == ENOMEDIUM ? SourceProblem::Empty : SourceProblem::OpenFailed;
+    }
     if (S_ISREG(st.st_mode) && st.st_size == 0)
         return SourceProblem::Empty;
     if (S_ISBLK(st.st_mode) && file.BlockDeviceSize() == 0)
         return SourceProblem::Empty;
     return SourceProblem::None;
+}
+
+bool IsPrivilegedUser() {
+    return ::geteuid() == 0;
 }
 
 } // namespace vantrel

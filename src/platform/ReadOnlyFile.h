@@ -10,12 +10,12 @@ namespace vantrel {
 
 enum class SourceProblem {
     None,
-    Missing,         // no such path
-    IsDirectory,     // a folder, not a disk or an image
-    NoPermission,    // exists but cannot be opened for reading
-    Empty,           // zero bytes
-    NotADisk,        // a character device, socket or pipe that is no disk
-    OpenFailed,      // any other open failure
+    Missing,      // no such path
+    IsDirectory,  // a folder, not a disk or an image
+    NoPermission, // exists but cannot be opened for reading
+    Empty,        // zero bytes
+    NotADisk,     // a character device, socket or pipe that is no disk
+    OpenFailed,   // any other open failure
 };
 
 class ReadOnlyFile {
@@ -26,7 +26,7 @@ public:
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
     // Opens with O_RDONLY | O_CLOEXEC. Returns false and leaves the handle closed on
-    // failure; errnoValue() then tells why.
+    // failure; LastErrno() then tells why.
     bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
@@ -55,5 +55,8 @@ private:
 
 // Checks a path named on a command line before it is opened as a source.
 SourceProblem CheckSourcePath(const std::string& path);
+
+// True when the process runs as root (and may open device nodes).
+bool IsPrivilegedUser();
 
 } // namespace vantrel
