@@ -1,0 +1,79 @@
+// Start tests, end markers, text rules, compound-document renaming and the carving state
+// machine over arbitrary bytes. Inputs are copied into buffers of exactly their size so
+// that any read past the bytes handed to a test is caught.
+
+#include "engine/signature/CarvedName.h"
+#include "engine/signature/CompoundDocument.h"
+#include "engine/signature/FileSignature.h"
+#include "engine/signature/SignatureCarver.h"
+#include "engine/signature/TextRules.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+using namespace vantrel;
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition)
+        __builtin_trap();
+}
+
+void CarveAll(Bytes bytes, std::uint32_t sectorSize) {
+    SignatureCarver carver;
+    Check(carver.Reset(sectorSize));
+    const std::size_t sectors = bytes.size() / sectorSize;
+    std::uint64_t lastStart = 0;
+    bool any = false;
+    carver.ExamineChunk(bytes, 0, [&](const FoundCarvedFile& file) {
+        Check(file.size != 0);
+        Check(file.startLba < sectors);
+        Check(!any || file.startLba > lastStart);
+        Check(file.name.size() == 17 + KindExtension(file.kind).size());
+        lastStart = file.startLba;
+        any = true;
+    });
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::vector<std::uint8_t> copy(data, data + size);
+    const Bytes bytes(copy.data(), copy.size());
+
+    const FileStart start = DetectFileType(bytes);
+    Check(start.kind == FileKind::None || size >= 4);
+    for (int k = 1; k <= kFileKindCount; ++k) {
+        const auto kind = static_cast<FileKind>(k);
+        const std::size_t marker = FindEndMarker(bytes, kind);
+        Check(marker <= size);
+        const EndMarkerHit hit = SearchEndMarker(bytes, size, kind);
+        Check(!hit.found || hit.End() <= size);
+        (void)IsNewFileStart(bytes, kind);
+    }
+    Check(TextRunLength(bytes) <= size);
+    (void)IsTextRun(bytes);
+    (void)TextEndsInSector(bytes);
+    (void)IsHtmlDocument(bytes);
+    (void)RefineTextExtension(bytes);
+    (void)CompoundDirectoryOffset(bytes);
+    (void)CompoundDocumentExtension(bytes);
+
+    const CarvedContentReader read = [&copy](std::uint64_t position, std::span<std::uint8_t> out) {
+        if (position > copy.size() || out.size() > copy.size() - position)
+            return false;
+        std::vector<std::uint8_t> exact(copy.begin() + static_cast<std::ptrdiff_t>(position),
+                                        copy.begin() +
+                                            static_cast<std::ptrdiff_t>(position + out.size()));
+        std::memcpy(out.data(), exact.data(), exact.size());
+        return true;
+    };
+    (void)RenameByContent(u"0000000000000000.AAF", size, read);
+
+    // Small sectors put many sector starts and chunk edges in a short input.
+    if (size > 0)
+        CarveAll(bytes, 16u << (data[0] & 3));
+    return 0;
+}
