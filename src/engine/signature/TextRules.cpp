@@ -1,6 +1,7 @@
 #include "engine/signature/TextRules.h"
 
 #include <array>
+#include <cstring>
 
 namespace vantrel {
 
@@ -34,6 +35,19 @@ constexpr std::array<std::uint8_t, 256> kClasses = BuildClasses();
 constexpr std::size_t kTextBlock = 512;
 constexpr std::size_t kMinTextRun = 5;
 
+// True when all eight bytes are printable ASCII (0x20-0x7E): single text bytes that
+// cannot be lead bytes, so the run goes on over all of them.
+bool AllPrintableAscii(const std::uint8_t* data) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::uint64_t word = 0;
+    std::memcpy(&word, data, sizeof word);
+    const std::uint64_t below20 = (word - kOnes * 0x20) & ~word & kHigh;
+    const std::uint64_t del = word ^ (kOnes * 0x7F);
+    const std::uint64_t is7F = (del - kOnes) & ~del & kHigh;
+    return ((word & kHigh) | below20 | is7F) == 0;
+}
+
 } // namespace
 
 bool IsSingleTextByte(std::uint8_t byte) {
@@ -54,6 +68,11 @@ std::size_t TextRunLength(Bytes bytes) {
     const std::size_t size = bytes.size();
     std::size_t pos = 0;
     while (pos < size) {
+        // Plain ASCII text goes eight bytes at a time.
+        while (size - pos >= 8 && AllPrintableAscii(data + pos))
+            pos += 8;
+        if (pos >= size)
+            break;
         const std::uint8_t c = kClasses[data[pos]];
         // A double-byte character is tried first; lead bytes are never single text bytes.
         if ((c & kLead) && size - pos >= 2 && (kClasses[data[pos + 1]] & kTrail)) {

@@ -79,3 +79,49 @@ TEST(TextRules, TextEndsWhereTheRunStopsShortOfTheSector) {
     split[511] = 0x01;
     EXPECT_TRUE(TextEndsInSector(split));
 }
+
+// The run length, word-at-a-time over plain ASCII, agrees with the byte-by-byte rule on
+// text mixing ASCII, control bytes, Shift-JIS pairs and stray bytes at every alignment.
+TEST(TextRules, RunLengthAgreesWithTheByteRule) {
+    const auto reference = [](const std::vector<std::uint8_t>& b) {
+        const auto single = [](unsigned c) {
+            return (c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xDF) || c == 9 || c == 10 ||
+                   c == 13;
+        };
+        const auto lead = [](unsigned c) {
+            return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        };
+        const auto trail = [](unsigned c) {
+            return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+        };
+        std::size_t i = 0;
+        while (i < b.size()) {
+            if (b.size() - i >= 2 && lead(b[i]) && trail(b[i + 1]))
+                i += 2;
+            else if (single(b[i]))
+                ++i;
+            else
+                break;
+        }
+        return i;
+    };
+    std::uint32_t state = 12345;
+    const auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return state >> 8;
+    };
+    const std::uint8_t rare[] = {0x7F, 0x1F, 0x00, 0x80, 0xA0, 0xFD, 0x82, 0x09, 0x0D, 0x0A, 0xB5};
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::vector<std::uint8_t> bytes(next() % 80);
+        for (auto& byte : bytes) {
+            const unsigned pick = next() % 100;
+            if (pick < 85)
+                byte = static_cast<std::uint8_t>(0x20 + next() % 95);
+            else if (pick < 95)
+                byte = static_cast<std::uint8_t>(0x81 + next() % 0x7C);
+            else
+                byte = rare[next() % sizeof rare];
+        }
+        ASSERT_EQ(TextRunLength(bytes), reference(bytes)) << trial;
+    }
+}
