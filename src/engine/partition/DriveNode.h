@@ -1,0 +1,29 @@
+#pragma once
+
+// The node of a whole device (the root of the result tree) or of a logical drive inside
+// an extended partition. It owns its window; analysing it walks the partition table.
+
+#include "device/DiskWindow.h"
+#include "engine/tree/ResultNode.h"
+
+#include <cstdint>
+
+namespace vantrel {
+
+class DriveNode : public ResultNode {
+public:
+    // A whole-device window, named by the device's kind and node, e.g.
+    // ハードディスク(/dev/sda); "不明なデバイス" when the device is missing.
+    bool OpenDevice(CDiskDevice* device);
+    // A logical drive at parent's start + offset, named "論理ドライブ".
+    bool OpenLogical(const CDiskWindow* parent, std::uint64_t offset, std::uint64_t length);
+
+    CDiskWindow* GetWindow() override { return &window_; }
+    // Expands the window in one step (ExpandWindow).
+    StepResult AnalyseStep() override;
+
+private:
+    CDiskWindow window_;
+};
+
+} // namespace vantrel

@@ -1,0 +1,210 @@
+#include "engine/volume/FatFolderNode.h"
+
+#include "engine/tree/FileCondition.h"
+#include "engine/volume/FatFileFill.h"
+#include "fs/fat/FatClusterChain.h"
+#include "fs/fat/FatDirectoryData.h"
+#include "fs/fat/FatGeometry.h"
+#include "fs/fat/FatLongNameEntry.h"
+#include "fs/fat/FatVolume.h"
+#include "platform/CodePage.h"
+#include "platform/Utf.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::size_t kBlockBytes = 32768;
+constexpr std::size_t kFirstBytesChecked = 512;
+
+std::u16string TrimTrailingBlanks(std::u16string text) {
+    while (!text.empty() && text.back() == u' ')
+        text.pop_back();
+    return text;
+}
+
+// The name of the first live volume-label entry in the root directory's data, trailing
+// blanks removed; empty when there is none.
+std::u16string LabelFromRootDirectory(FileEntry& directory) {
+    std::vector<std::uint8_t> block;
+    for (std::uint64_t position = 0; position < directory.size; position += kBlockBytes) {
+        block.resize(static_cast<std::size_t>(
+            std::min<std::uint64_t>(kBlockBytes, directory.size - position)));
+        directory.readPosition = position;
+        if (!directory.ReadNext(block.data(), block.size()))
+            break;
+        for (std::size_t offset = 0; offset + kFatDirEntryBytes <= block.size();
+             offset += kFatDirEntryBytes) {
+            const Bytes slot(block.data() + offset, kFatDirEntryBytes);
+            if (slot[0] == 0)
+                return {}; // end of the directory
+            if (IsVolumeLabel(slot) && !IsDeleted(slot))
+                return TrimTrailingBlanks(DecodeAnsi(slot.first(11)));
+        }
+    }
+    return {};
+}
+
+// A made-up entry for a FAT32 root directory, which has none of its own.
+FatDirEntry RootEntry(std::uint32_t rootCluster) {
+    std::array<std::uint8_t, kFatDirEntryBytes> slot{};
+    std::fill_n(slot.begin(), 11, static_cast<std::uint8_t>(' '));
+    const char* name = "ROOT";
+    std::copy(name, name + 4, slot.begin());
+    slot[11] = kFatAttrDirectory;
+    PutLe(slot, 20, rootCluster >> 16, 2); // first cluster, high word
+    PutLe(slot, 26, rootCluster & 0xFFFF, 2);
+    FatDirEntry entry;
+    ParseDirEntry(entry, Bytes(slot));
+    return entry;
+}
+
+} // namespace
+
+bool FatFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart) {
+    Reset();
+    position_ = 0;
+    if (!window)
+        return false;
+    FatVolume volume;
+    if (!volume.Open(*window, volumeStart))
+        return false;
+    window_ = window;
+    record_ = std::make_shared<const FatBootRecord>(volume.Record());
+    const std::u16string bootLabel = DecodeAnsi(Bytes(record_->volumeLabel));
+
+    if (record_->fatType == kFat32) {
+        FatTable table(*window, *record_);
+        if (!FillFatFileEntry(directory_, table, RootEntry(record_->rootCluster)))
+            return false;
+        directory_.name = bootLabel;
+    } else {
+        FatTable table(*window, *record_);
+        if (!table.Usable())
+            return false;
+        const std::uint64_t bytes =
+            std::uint64_t{RootDirSectors(*record_)} * record_->bytesPerSector;
+        if (!directory_.FillCarved(window, table.ToWindowLba(RootDirFirstSector(*record_)), bytes,
+                                   bootLabel))
+            return false;
+        // The fixed root area is the volume's own, not a carved find.
+        directory_.deleted = false;
+        directory_.createTime.reset();
+        directory_.modifyTime.reset();
+        directory_.accessTime.reset();
+        directory_.condition = directory_.size ? kConditionVeryGood : kConditionEmpty;
+    }
+    // An empty root (a freshly formatted volume) is still a volume worth showing, so the
+    // root's data is not required to look like directory entries.
+    std::u16string volumeName = LabelFromRootDirectory(directory_);
+    if (volumeName.empty())
+        volumeName = bootLabel;
+    directory_.readPosition = 0;
+    SetName(FromUtf8("既存のフォルダ[") + volumeName + u"]");
+    return true;
+}
+
+bool FatFolderNode::SetUpFolder(CDiskWindow* window, std::shared_ptr<const FatBootRecord> record,
+                                const FatDirEntry& entry) {
+    Reset();
+    position_ = 0;
+    if (!window || !record)
+        return false;
+    window_ = window;
+    record_ = std::move(record);
+    if (!FillFatFileEntry(directory_, window, *record_, entry) ||
+        directory_.size < kFatDirEntryBytes)
+        return false;
+    std::vector<std::uint8_t> first(
+        static_cast<std::size_t>(std::min<std::uint64_t>(directory_.size, kFirstBytesChecked)));
+    directory_.readPosition = 0;
+    if (!directory_.ReadNext(first.data(), first.size()) || !IsDirectoryCluster(Bytes(first)))
+        return false;
+    directory_.readPosition = 0;
+    SetName(directory_.name);
+    SetDeleted(vantrel::IsDeleted(entry));
+    return true;
+}
+
+StepResult FatFolderNode::Finish() {
+    SetAnalysed(true);
+    return kStepComplete;
+}
+
+StepResult FatFolderNode::AnalyseStep() {
+    if (!window_ || !record_ || position_ >= directory_.size)
+        return Finish();
+    const std::size_t length =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kBlockBytes, directory_.size - position_));
+    std::vector<std::uint8_t> block(length);
+    directory_.readPosition = position_;
+    // An unreadable block would be retried without end; the entries read so far stand.
+    if (!directory_.ReadNext(block.data(), block.size()))
+        return Finish();
+    const std::size_t prefix = PlausibleEntryPrefix(Bytes(block));
+    if (prefix == 0)
+        return Finish();
+    const std::size_t walked = WalkBlock(Bytes(block.data(), prefix));
+    if (walked == 0)
+        return Finish(); // a long-name run that never reaches its short entry
+    position_ += walked;
+    // The walk stopped at a slot that is no entry: the directory ends there.
+    if (position_ >= directory_.size || (walked == prefix && prefix < length))
+        return Finish();
+    return position_;
+}
+
+std::size_t FatFolderNode::WalkBlock(Bytes block) {
+    const std::size_t count = block.size() / kFatDirEntryBytes;
+    FatTable table(*window_, *record_);
+    std::size_t i = 0;
+    while (i < count) {
+        const Bytes slot = block.subspan(i * kFatDirEntryBytes, kFatDirEntryBytes);
+        FatDirEntry entry;
+        if (slot[11] == kFatAttrLongName) {
+            std::size_t shortIndex = 0;
+            if (AttachLongName(entry, block, i, count, &shortIndex) && shortIndex < count) {
+                AddEntry(entry, table);
+                i = shortIndex + 1;
+                continue;
+            }
+            // A run cut off by the end of the block is read again with the next block; a
+            // stray part with its short entry in this block is passed over.
+            bool shortFollows = false;
+            for (std::size_t k = i + 1; k < count && !shortFollows; ++k)
+                shortFollows = block[k * kFatDirEntryBytes + 11] != kFatAttrLongName;
+            if (!shortFollows)
+                break;
+            ++i;
+            continue;
+        }
+        if (ParseDirEntry(entry, slot))
+            AddEntry(entry, table);
+        ++i;
+    }
+    return i * kFatDirEntryBytes;
+}
+
+void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table) {
+    if (IsDotEntry(entry) || IsDotDotEntry(entry) || IsVolumeLabel(entry))
+        return;
+    if (IsDirectory(entry)) {
+        auto folder = std::make_unique<FatFolderNode>();
+        if (!folder->SetUpFolder(window_, record_, entry))
+            return;
+        // A sub-directory that points back at this folder or one above it would make the
+        // tree endless; its contents are already shown where it points.
+        if (folder->Key() == Key() || AncestorHasKey(*this, folder->Key()))
+            return;
+        AddChild(std::move(folder));
+    } else if (IsFileEntry(entry)) {
+        auto file = std::make_unique<FileEntry>();
+        if (FillFatFileEntry(*file, table, entry))
+            AddFile(std::move(file));
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,83 @@
+#include "engine/volume/NtfsFolderNode.h"
+
+#include "engine/volume/NtfsFileFill.h"
+#include "fs/ntfs/MftRecord.h"
+#include "fs/ntfs/NtfsDirectory.h"
+#include "platform/Utf.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::uint32_t kAttributeVolumeName = 0x60;
+constexpr std::uint32_t kAttributeIndexRoot = 0x90;
+
+// The $VOLUME_NAME value of record 3 (UTF-16LE); empty for a volume without a label.
+bool ReadVolumeLabel(NtfsVolume& volume, std::u16string* label) {
+    MftRecord record;
+    if (!record.Load(volume, kNtfsVolumeRecord))
+        return false;
+    label->clear();
+    const NtfsAttribute* name = record.FindAttribute(kAttributeVolumeName, kLowestAttributeId);
+    if (!name || !name->IsResident())
+        return true;
+    const ByteReader in(Bytes(name->value));
+    for (std::size_t offset = 0; in.Has(offset, 2); offset += 2)
+        label->push_back(static_cast<char16_t>(in.U16(offset)));
+    return true;
+}
+
+} // namespace
+
+bool NtfsFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart) {
+    Reset();
+    if (!window)
+        return false;
+    auto volume = std::make_shared<NtfsVolume>();
+    std::u16string label;
+    if (!volume->Open(*window, volumeStart) || !ReadVolumeLabel(*volume, &label) ||
+        !SetUpFolder(volume, kNtfsRootRecord))
+        return false;
+    SetName(FromUtf8("既存のフォルダ[") + label + u"]");
+    return true;
+}
+
+bool NtfsFolderNode::SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber) {
+    Reset();
+    if (!volume || !volume->IsOpen())
+        return false;
+    MftRecord record;
+    if (!record.Load(*volume, recordNumber) ||
+        !record.FindAttribute(kAttributeIndexRoot, kLowestAttributeId))
+        return false;
+    volume_ = std::move(volume);
+    recordNumber_ = recordNumber;
+    SetName(record.FileName());
+    return true;
+}
+
+StepResult NtfsFolderNode::AnalyseStep() {
+    SetAnalysed(true);
+    std::vector<NtfsDirectoryEntry> entries;
+    if (!volume_ || !ListNtfsDirectory(*volume_, recordNumber_, &entries))
+        return kStepFailed;
+    for (const NtfsDirectoryEntry& entry : entries) {
+        if (entry.isFolder) {
+            if (entry.name == u".")
+                continue;
+            auto folder = std::make_unique<NtfsFolderNode>();
+            // An index entry naming this folder or one above it would make the tree endless.
+            if (!folder->SetUpFolder(volume_, entry.recordNumber) ||
+                entry.recordNumber == recordNumber_ || AncestorHasKey(*this, entry.recordNumber))
+                continue;
+            AddChild(std::move(folder));
+        } else {
+            auto file = std::make_unique<FileEntry>();
+            if (FillNtfsFileEntry(*file, volume_, entry.recordNumber))
+                AddFile(std::move(file));
+        }
+    }
+    return kStepComplete;
+}
+
+} // namespace vantrel

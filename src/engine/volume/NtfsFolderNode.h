@@ -1,0 +1,37 @@
+#pragma once
+
+// A folder of an NTFS volume: the volume's existing-folders root ("既存のフォルダ[label]",
+// record 5) or a folder below it or found by a scan. One analysis step lists its index.
+
+#include "engine/tree/ResultNode.h"
+#include "fs/ntfs/NtfsVolume.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace vantrel {
+
+inline constexpr std::uint64_t kNtfsVolumeRecord = 3;
+inline constexpr std::uint64_t kNtfsRootRecord = 5;
+
+class NtfsFolderNode : public ResultNode {
+public:
+    // The root of the NTFS volume whose boot sector lies at window LBA volumeStart.
+    bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart);
+    // The folder of MFT record recordNumber; it must have an $INDEX_ROOT.
+    bool SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber);
+
+    // Lists the folder's index in one step: sub-folders become nodes, files entries.
+    StepResult AnalyseStep() override;
+    // The MFT record number.
+    std::uint64_t Key() const override { return recordNumber_; }
+
+    const std::shared_ptr<NtfsVolume>& Volume() const { return volume_; }
+    std::uint64_t RecordNumber() const { return recordNumber_; }
+
+private:
+    std::shared_ptr<NtfsVolume> volume_; // shared by every folder of the volume
+    std::uint64_t recordNumber_ = 0;
+};
+
+} // namespace vantrel
