@@ -121,7 +121,7 @@ void SignatureCarver::FindEnd(Bytes chunk, std::size_t sectorOffset, std::uint64
     if (current_.kind == FileKind::Txt) {
         const Bytes sector = chunk.subspan(sectorOffset, ss);
         if (TextEndsInSector(sector))
-            current_.size = before + TextRunLength(sector);
+            current_.size = before + TextBytesInEndSector(sector);
         return;
     }
     if (!KindHasEndMarker(current_.kind))

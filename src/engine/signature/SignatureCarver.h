@@ -10,6 +10,22 @@
 // Every start sector is tested with an 8-sector window after it, so consecutive chunks
 // overlap by 8 sectors and the last 8 sectors of a range are never a start. At most one
 // file is open at a time; files are reported in the order of their start sectors.
+//
+// Wiring, in outline (Reset(sectorSize) when the method is attached or reset):
+//   StepResult DetectStep() {
+//       auto read = [&](uint64_t lba, uint32_t count, std::span<uint8_t> out) {
+//           ReadSectorsChecked(*window, lba, count, out.data(),
+//                              static_cast<uint32_t>(out.size()), badSectors);
+//       };
+//       auto found = [&](const FoundCarvedFile& f) {
+//           // fill a carved FileEntry (window, f.startLba, f.size, f.name), rename it with
+//           // RenameByContent (CarvedName.h) reading through the entry, fill it again
+//           // with the new name, append it to the found files
+//       };
+//       const uint64_t r = carver.Step(rangeStart, rangeLength, position, read, found);
+//       if (r != kCarveComplete && r != 0) position = r;
+//       return r;
+//   }
 
 #include "engine/signature/FileKind.h"
 #include "platform/ByteReader.h"

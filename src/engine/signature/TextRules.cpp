@@ -123,4 +123,11 @@ bool TextEndsInSector(Bytes sector) {
     return TextRunLength(sector.subspan(1)) <= size - 2;
 }
 
+std::size_t TextBytesInEndSector(Bytes sector) {
+    const std::size_t run = TextRunLength(sector);
+    if (run > 0 || sector.size() < 2 || !IsTextTrailByte(sector[0]))
+        return run;
+    return 1 + TextRunLength(sector.subspan(1));
+}
+
 } // namespace vantrel

@@ -31,4 +31,9 @@ bool IsTextRun(Bytes bytes);
 // the last place continues into the next sector.
 bool TextEndsInSector(Bytes sector);
 
+// Bytes of this sector that still belong to the text when it ends here: the run, or for
+// a sector that starts with the trail byte of a character begun before, that byte and
+// the run after it.
+std::size_t TextBytesInEndSector(Bytes sector);
+
 } // namespace vantrel

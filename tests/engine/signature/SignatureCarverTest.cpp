@@ -143,6 +143,14 @@ TEST(SignatureCarver, LongTextAcrossSectors) {
     text.resize(text.size() - 40);
     image.Place(7, text);
     ExpectFiles(CarveImage(image.Bytes(), 512).files, {{7, 30 * 512 - 40, FileKind::Txt}});
+    // Ending in a sector that starts with the trail byte 0x80: that byte and the text
+    // after it belong to the file.
+    text.resize(3 * 512 + 100);
+    text[3 * 512 - 1] = 0x82;
+    text[3 * 512] = 0x80;
+    SectorImage second(80);
+    second.Place(7, text);
+    ExpectFiles(CarveImage(second.Bytes(), 512).files, {{7, 3 * 512 + 100, FileKind::Txt}});
 }
 
 TEST(SignatureCarver, ShortRangesAndOpenFilesAtTheEnd) {
