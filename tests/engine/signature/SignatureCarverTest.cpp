@@ -220,7 +220,7 @@ TEST(SignatureCarver, FourKibSectorsAreSearched) {
     SignatureCarver carver;
     ASSERT_TRUE(carver.Reset(4096));
     EXPECT_EQ(carver.ChunkSectors(), 16u);
-    SectorImage image(40, 4096);
+    SectorImage image(100, 4096);
     image.Place(3, JpegHead());
     const std::uint8_t eoi[] = {0xFF, 0xD9, 0x00, 0x00};
     std::memcpy(image.Bytes().data() + 5 * 4096 + 10, eoi, 4);
@@ -228,6 +228,8 @@ TEST(SignatureCarver, FourKibSectorsAreSearched) {
     const CarveRun run = CarveImage(image.Bytes(), 4096);
     ExpectFiles(run.files, {{3, 2 * 4096 + 12, FileKind::Jpg},
                             {20, Sample(FileKind::Wav).carvedSize, FileKind::Wav}});
+    // Chunks of 16 advance 8 sectors each; a step ends once past 32 sectors.
+    EXPECT_EQ(run.stepResults.front(), 40u);
 }
 
 TEST(SignatureCarver, UnusableSectorSizeFailsTheStep) {
