@@ -1,0 +1,97 @@
+#include "engine/salvage/FileCopier.h"
+
+#include "engine/salvage/Sha256.h"
+#include "engine/tree/FileEntry.h"
+#include "platform/OutputFile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+
+namespace vantrel {
+
+namespace {
+
+constexpr int kTemporaryAttempts = 1000;
+
+std::atomic<std::uint64_t> temporarySequence{0};
+
+std::string WriteError(int error) {
+    if (IsNoSpaceError(error))
+        return "書き込み先の空き容量が不足しています（" + ErrnoText(error) + "）";
+    return "書き込みに失敗しました（" + ErrnoText(error) + "）";
+}
+
+// Creates a fresh temporary file in folder; leftovers of earlier runs are skipped.
+bool CreateTemporary(const std::filesystem::path& folder, OutputFile& file, std::string* path,
+                     std::string* error) {
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        *path = (folder / (kTemporaryPrefix + std::to_string(++temporarySequence))).string();
+        if (file.Create(*path))
+            return true;
+        if (file.LastErrno() != EEXIST)
+            break;
+    }
+    *error = "ファイルを作成できませんでした（" + ErrnoText(file.LastErrno()) + "）";
+    return false;
+}
+
+} // namespace
+
+CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
+                            std::vector<std::uint8_t>& buffer) {
+    CopyOutcome outcome;
+    OutputFile file;
+    std::string temporary;
+    if (!CreateTemporary(task.folder, file, &temporary, &outcome.error))
+        return outcome;
+
+    auto abandon = [&](CopyResult result, std::string error) {
+        file.Close();
+        RemoveFile(temporary);
+        outcome.result = result;
+        outcome.error = std::move(error);
+        outcome.sha256.clear();
+        return outcome;
+    };
+
+    const std::size_t piece = std::max<std::size_t>(task.pieceBytes, 512);
+    if (buffer.size() < piece)
+        buffer.resize(piece);
+    Sha256 hash;
+    entry.readPosition = 0;
+    std::uint64_t done = 0;
+    while (done < task.byteCount) {
+        const auto length =
+            static_cast<std::size_t>(std::min<std::uint64_t>(piece, task.byteCount - done));
+        if (!entry.ReadNext(buffer.data(), length))
+            return abandon(CopyResult::Failed, "データを読み込めませんでした（" +
+                                                   std::to_string(done) + " バイト目から）");
+        if (!file.Write(buffer.data(), length))
+            return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
+        hash.Update(buffer.data(), length);
+        done += length;
+        outcome.bytesWritten = done;
+        if (task.afterPiece && !task.afterPiece(done))
+            return abandon(CopyResult::Stopped, "回収を中止しました");
+    }
+    // Times are set last: any write after them would change the modification time.
+    file.SetTimes(entry.accessTime, entry.modifyTime);
+    if (!file.Close())
+        return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
+
+    const std::string finalPath = (task.folder / task.finalName).string();
+    int renameError = 0;
+    if (!RenamePath(temporary, finalPath, task.replaceExisting, &renameError)) {
+        RemoveFile(temporary);
+        outcome.error = renameError == EEXIST
+                            ? "同じ名前のファイルが回収中に作られました"
+                            : "ファイル名を付けられませんでした（" + ErrnoText(renameError) + "）";
+        return outcome;
+    }
+    outcome.result = CopyResult::Done;
+    outcome.sha256 = hash.FinishHex();
+    return outcome;
+}
+
+} // namespace vantrel

@@ -1,0 +1,43 @@
+#pragma once
+
+// Copies one entry's data into a new file: written under a temporary name in the same
+// folder and renamed to its final name only when complete, so that a failed or stopped
+// file never lies under its final name looking whole.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class FileEntry;
+
+enum class CopyResult { Done, Failed, Stopped };
+
+struct CopyOutcome {
+    CopyResult result = CopyResult::Failed;
+    std::string error; // UTF-8, for Failed and Stopped
+    std::string sha256;
+    std::uint64_t bytesWritten = 0;
+};
+
+struct CopyTask {
+    std::filesystem::path folder;
+    std::string finalName;
+    std::uint64_t byteCount = 0; // the entry's size, or less when the file is cut
+    bool replaceExisting = false;
+    std::size_t pieceBytes = 1 << 20;
+    // After every piece, with the bytes done; false stops the copy.
+    std::function<bool(std::uint64_t bytesDone)> afterPiece;
+};
+
+// Reads the entry from position 0 with ReadNext. buffer is reused between files.
+CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
+                            std::vector<std::uint8_t>& buffer);
+
+// Prefix of the temporary names; a leftover from an interrupted run is easy to spot.
+inline constexpr char kTemporaryPrefix[] = ".vantrel-part-";
+
+} // namespace vantrel

@@ -1,0 +1,44 @@
+#pragma once
+
+// DIR/manifest.jsonl: one JSON object per line for every entry a salvage run handled,
+// written as the run goes so that a stopped run still says what it wrote.
+
+#include "platform/OutputFile.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+struct ManifestRecord {
+    std::string path;   // UTF-8, relative to the destination folder; empty when none
+    std::string source; // display path of the entry in the result tree
+    std::uint64_t size = 0;
+    int condition = 0;
+    bool deleted = false;
+    std::string status; // "ok", "cut", "skipped", "failed"
+    std::string error;  // only for "failed"
+    std::string sha256; // of the bytes written; empty when nothing was written
+};
+
+inline constexpr char kManifestName[] = "manifest.jsonl";
+
+// JSON string literal for UTF-8 text, quotes included.
+std::string JsonQuote(std::string_view text);
+std::string ManifestLine(const ManifestRecord& record);
+
+class ManifestWriter {
+public:
+    // Replaces any earlier manifest in the folder (never writing through a link).
+    bool Open(const std::string& folder);
+    bool Append(const ManifestRecord& record);
+    bool Close();
+    bool IsOpen() const { return file_.IsOpen(); }
+    int LastErrno() const { return file_.LastErrno(); }
+
+private:
+    OutputFile file_;
+};
+
+} // namespace vantrel

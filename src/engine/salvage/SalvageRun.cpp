@@ -1,0 +1,283 @@
+#include "engine/salvage/SalvageRun.h"
+
+#include "engine/request/ScanLock.h"
+#include "engine/tree/FileEntry.h"
+#include "engine/tree/ResultNode.h"
+#include "platform/DestinationDevice.h"
+#include "platform/Utf.h"
+
+#include <system_error>
+
+namespace vantrel {
+
+namespace {
+
+// Sub-folders deeper than this are not followed (a folder entry found by a scan may
+// point back up the tree).
+constexpr int kMaxFolderDepth = 130;
+// An analysis step that keeps returning the same position makes no progress.
+constexpr int kMaxStepsWithoutProgress = 16;
+constexpr auto kProgressInterval = std::chrono::milliseconds(50);
+
+std::string ConflictText(DestinationConflict conflict) {
+    switch (conflict) {
+    case DestinationConflict::SameDevice:
+        return "回収先が回収元のデバイス上にあります。別のドライブを指定してください";
+    case DestinationConflict::PartitionOfSource:
+        return "回収先が回収元のディスクのパーティション上にあります。別のドライブを指定してくださ"
+               "い";
+    case DestinationConflict::ContainsSource:
+        return "回収先が回収元のパーティションを含むディスク上にあります。別のドライブを指定してく"
+               "ださい";
+    case DestinationConflict::SourceImageFileSystem:
+        return "回収先が回収元のイメージファイルと同じファイルシステム上にあります。別のドライブを"
+               "指定してください";
+    case DestinationConflict::Unknown:
+        return "回収先または回収元を確認できませんでした";
+    case DestinationConflict::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+SalvageRun::SalvageRun(TreeItemRecord& record, SalvageJob& job) : record_(record), job_(job) {
+    if (const ResultNode* node = record.Node())
+        logTarget_ = node->Name();
+}
+
+bool SalvageRun::Stop() {
+    if (!ended_ && record_.StopRequested()) {
+        ended_ = true;
+        job_.summary.stopped = true;
+    }
+    return job_.summary.stopped;
+}
+
+void SalvageRun::Log(const std::string& text) {
+    LogFor(logTarget_, FromUtf8(text));
+}
+
+void SalvageRun::LogFor(const std::u16string& target, const std::u16string& text) {
+    if (RequestSink* sink = record_.Sink())
+        PostLogLine(*sink, record_.TreeWindow(), target, text);
+}
+
+void SalvageRun::PostWaiting(std::uint32_t message, std::uint64_t value, void* pointer,
+                             std::u16string text) {
+    RequestSink* sink = record_.Sink();
+    if (!sink)
+        return;
+    UiRequest request(record_.TreeWindow(), message);
+    request.value = value;
+    request.pointer = pointer;
+    request.text = std::move(text);
+    PostAndWait(*sink, request);
+}
+
+void SalvageRun::PostProgress(std::uint64_t bytesDone, bool force) {
+    RequestSink* sink = record_.Sink();
+    const auto now = std::chrono::steady_clock::now();
+    if (!sink || (!force && now - lastProgress_ < kProgressInterval))
+        return;
+    lastProgress_ = now;
+    auto request = std::make_unique<UiRequest>(record_.TreeWindow(), msg::kSalvageFileProgress);
+    request->value = bytesDone;
+    PostAndForget(*sink, std::move(request));
+}
+
+int SalvageRun::Run() {
+    record_.SetJobState(kJobRunning);
+    Log("回収を開始しました");
+    Log("回収先: " + job_.destination.string());
+    PostWaiting(msg::kShowScreen, msg::kScreenSalvage, nullptr);
+
+    std::uint64_t total = 0;
+    if (PrepareDestination() && CountItems(&total)) {
+        job_.summary.total = total;
+        PostWaiting(msg::kSalvageStart, total, nullptr);
+        if (job_.writeManifest && !manifest_.Open(job_.destination.string()))
+            Log("manifest.jsonl を作成できませんでした（" + ErrnoText(manifest_.LastErrno()) +
+                "）");
+        FolderNamer top = NamerFor(job_.destination, true);
+        for (const SalvageItem& item : job_.items) {
+            if (ended_)
+                break;
+            if (item.file) {
+                RecoverFile(*item.file, item.parent, job_.destination, top, {});
+            } else if (item.folder) {
+                const std::u16string& name =
+                    item.folderName.empty() ? item.folder->Name() : item.folderName;
+                RecoverFolder(*item.folder, job_.destination / top.Assign(name), 0);
+            }
+        }
+        manifest_.Close();
+    }
+
+    const SalvageSummary& s = job_.summary;
+    if (s.stopped)
+        Log("回収を中止しました");
+    const bool completed = !s.stopped && !s.endedByAnswer && !s.refused;
+    record_.ChangeJobState(kJobRunning, completed ? kJobDone : kJobFailed);
+    const int state = record_.GetJobState();
+    Log("回収したファイル: " + std::to_string(s.ok + s.cut) + " / " + std::to_string(s.total) +
+        "（切り詰め " + std::to_string(s.cut) + "、スキップ " + std::to_string(s.skipped) +
+        "、失敗 " + std::to_string(s.failed) + "）");
+    std::string endLine = "回収は終了しました";
+    if (job_.detailMode)
+        endLine += "(" + ToUtf8(JobStateWord(state)) + ")";
+    Log(endLine);
+    PostWaiting(msg::kSalvageEnd, static_cast<std::uint64_t>(state), &job_.summary);
+    PostWaiting(msg::kShowScreen, msg::kScreenBrowse, nullptr);
+    if (RequestSink* sink = record_.Sink()) {
+        auto finished = std::make_unique<UiRequest>(record_.TreeWindow(), msg::kScanFinished);
+        finished->pointer = &record_;
+        PostAndForget(*sink, std::move(finished));
+    }
+    return state == kJobDone ? kWorkerExitDone : kWorkerExitFailed;
+}
+
+bool SalvageRun::PrepareDestination() {
+    if (!job_.sourcePath.empty()) {
+        const DestinationConflict conflict =
+            CheckDestination(job_.sourcePath, job_.destination.string());
+        if (conflict != DestinationConflict::None) {
+            job_.summary.refused = true;
+            job_.summary.refusal = ConflictText(conflict);
+            Log(job_.summary.refusal);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::create_directories(job_.destination, error);
+    if (!std::filesystem::is_directory(job_.destination, error)) {
+        job_.summary.refused = true;
+        job_.summary.refusal =
+            "回収先のフォルダを作成できませんでした: " + job_.destination.string();
+        Log(job_.summary.refusal);
+        return false;
+    }
+    return true;
+}
+
+bool SalvageRun::IncludedFile(const FileEntry& file) const {
+    return job_.includeDeleted || !file.deleted;
+}
+
+bool SalvageRun::IncludedFolder(const ResultNode& folder, int depth) const {
+    if (!job_.includeDeleted && folder.IsDeleted())
+        return false;
+    if (depth >= kMaxFolderDepth)
+        return false;
+    const std::uint64_t key = folder.Key();
+    return key == ~std::uint64_t{0} || !AncestorHasKey(folder, key);
+}
+
+bool SalvageRun::AnalyseNode(ResultNode& node) {
+    if (node.IsAnalysed())
+        return true;
+    LogFor(node.Name(), u"解析をしています");
+    StepResult last = kStepFailed;
+    int stuck = 0;
+    for (;;) {
+        if (Stop())
+            return false;
+        StepResult step;
+        {
+            std::lock_guard lock(ScanLock());
+            step = node.AnalyseStep();
+        }
+        if (step == kStepComplete || step == kStepFailed || ++stuck > kMaxStepsWithoutProgress) {
+            node.SetAnalysed(true);
+            if (step != kStepComplete)
+                LogFor(node.Name(), u"解析に失敗しました");
+            return true;
+        }
+        if (step != last)
+            stuck = 0;
+        last = step;
+    }
+}
+
+bool SalvageRun::CountFolder(ResultNode& node, int depth, std::uint64_t* total) {
+    if (!AnalyseNode(node))
+        return false;
+    for (const auto& file : node.Files())
+        if (file && IncludedFile(*file))
+            ++*total;
+    for (std::size_t i = 0; i < node.ChildCount(); ++i) {
+        ResultNode* child = node.Child(i);
+        if (child && IncludedFolder(*child, depth + 1) && !CountFolder(*child, depth + 1, total))
+            return false;
+    }
+    return true;
+}
+
+bool SalvageRun::CountItems(std::uint64_t* total) {
+    *total = 0;
+    for (const SalvageItem& item : job_.items) {
+        if (item.file)
+            ++*total;
+        else if (item.folder && !CountFolder(*item.folder, 0, total))
+            return false;
+    }
+    return true;
+}
+
+bool SalvageRun::IsFat(const std::filesystem::path& folder) {
+    const auto known = fatFolders_.find(folder);
+    if (known != fatFolders_.end())
+        return known->second;
+    const bool fat = job_.isFatFolder ? job_.isFatFolder(folder) : IsFatFileSystem(folder.string());
+    fatFolders_.emplace(folder, fat);
+    return fat;
+}
+
+FolderNamer SalvageRun::NamerFor(const std::filesystem::path& folder, bool topLevel) {
+    SafeNameOptions options;
+    options.windowsRules = IsFat(folder);
+    std::vector<std::string> reserved;
+    if (topLevel && job_.writeManifest)
+        reserved.push_back(kManifestName);
+    return FolderNamer(options, std::move(reserved));
+}
+
+std::string SalvageRun::EnsureFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(folder, error);
+    if (std::filesystem::is_directory(status))
+        return {};
+    if (std::filesystem::exists(status))
+        // A link could lead outside the destination; a file cannot hold files.
+        return "同じ名前のフォルダ以外のものがあるため、フォルダを作成できませんでした: " +
+               folder.filename().string();
+    if (!std::filesystem::create_directory(folder, error))
+        return "フォルダを作成できませんでした（" + error.message() +
+               "）: " + folder.filename().string();
+    return {};
+}
+
+void SalvageRun::RecoverFolder(ResultNode& node, const std::filesystem::path& folder, int depth) {
+    if (ended_)
+        return;
+    const std::string folderError = EnsureFolder(folder);
+    if (!folderError.empty())
+        Log(folderError);
+    FolderNamer namer = NamerFor(folder, false);
+    for (const auto& file : node.Files()) {
+        if (ended_)
+            return;
+        if (file && IncludedFile(*file))
+            RecoverFile(*file, &node, folder, namer, folderError);
+    }
+    for (std::size_t i = 0; i < node.ChildCount() && !ended_; ++i) {
+        ResultNode* child = node.Child(i);
+        if (!child || !IncludedFolder(*child, depth + 1))
+            continue;
+        // Below a folder that could not be created every file fails with its own line.
+        RecoverFolder(*child, folder / namer.Assign(child->Name()), depth + 1);
+    }
+}
+
+} // namespace vantrel
