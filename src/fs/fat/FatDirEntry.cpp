@@ -1,7 +1,7 @@
 #include "fs/fat/FatDirEntry.h"
 
+#include "fs/fat/FatCharacters.h"
 #include "fs/fat/FatLongNameEntry.h"
-#include "platform/CodePage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,10 +9,6 @@
 namespace vantrel {
 
 namespace {
-
-bool IsTrailByte(std::uint8_t byte) {
-    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
 
 // Single-byte characters a short name may hold besides letters, digits and bytes >= 0x80.
 bool IsNameSymbol(std::uint8_t c) {
@@ -32,6 +28,45 @@ bool IsValidSingleByte(std::uint8_t c, bool doubleByteCodePage) {
 
 bool HasName(Bytes slot, const char (&name)[12]) {
     return slot.size() >= kFatDirEntryBytes && std::memcmp(slot.data(), name, 11) == 0;
+}
+
+// Characters of a name field; inner blanks are allowed only in a volume label.
+bool IsValidField(Bytes field, bool firstOfName, bool innerBlanks) {
+    const FatCharacters chars;
+    bool spaceSeen = false;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        std::uint8_t c = field[i];
+        if (i == 0 && firstOfName && c == kFatKanjiE5Mark)
+            c = kFatDeletedMark;
+        if (c == 0)
+            return false;
+        if (spaceSeen && c != ' ' && !innerBlanks)
+            return false;
+        if (c == ' ') {
+            spaceSeen = true;
+            continue;
+        }
+        if (chars.IsLead(c) && i + 1 < field.size() && FatCharacters::IsTrail(field[i + 1])) {
+            ++i;
+            continue;
+        }
+        if (!IsValidSingleByte(c, chars.DoubleByte()))
+            return false;
+    }
+    return true;
+}
+
+// The fields of a parsed entry written back over its stored slot, so that the slot tests
+// also hold for an entry a caller made up (such as a FAT32 root folder).
+std::array<std::uint8_t, kFatDirEntryBytes> SlotOf(const FatDirEntry& entry) {
+    std::array<std::uint8_t, kFatDirEntryBytes> slot = entry.raw;
+    std::copy(entry.name.begin(), entry.name.end(), slot.begin());
+    slot[11] = entry.attributes;
+    slot[12] = entry.ntFlags;
+    PutLe(slot, 20, entry.firstCluster >> 16, 2);
+    PutLe(slot, 26, entry.firstCluster & 0xFFFFu, 2);
+    PutLe(slot, 28, entry.fileSize, 4);
+    return slot;
 }
 
 } // namespace
@@ -57,31 +92,7 @@ bool ParseDirEntry(FatDirEntry& entry, Bytes slot) {
 }
 
 bool IsValidNameField(Bytes field, bool firstOfName) {
-    const bool doubleByte = IsAnsiLeadByte(0x81);
-    bool spaceSeen = false;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        std::uint8_t c = field[i];
-        if (i == 0 && firstOfName && c == kFatKanjiE5Mark)
-            c = kFatDeletedMark;
-        if (c == 0)
-            return false;
-        if (spaceSeen) {
-            if (c != ' ')
-                return false;
-            continue;
-        }
-        if (c == ' ') {
-            spaceSeen = true;
-            continue;
-        }
-        if (IsAnsiLeadByte(c) && i + 1 < field.size() && IsTrailByte(field[i + 1])) {
-            ++i;
-            continue;
-        }
-        if (!IsValidSingleByte(c, doubleByte))
-            return false;
-    }
-    return true;
+    return IsValidField(field, firstOfName, false);
 }
 
 bool IsDeleted(Bytes slot) {
@@ -113,6 +124,10 @@ bool IsShortEntry(Bytes slot) {
         return true;
     if (slot[0] == ' ')
         return false;
+    // Labels are one 11-character field and may hold blanks ("MY DISK"); treating them
+    // as 8.3 names would end every root directory listing at its label.
+    if ((slot[11] & kFatAttrVolumeLabel) != 0)
+        return IsValidField(slot.first(11), true, true);
     const bool baseOk = IsDeleted(slot) || IsValidNameField(slot.first(8), true);
     return baseOk && IsValidNameField(slot.subspan(8, 3), false);
 }
@@ -126,25 +141,32 @@ bool IsPlausibleEntry(Bytes slot) {
 }
 
 bool IsDeleted(const FatDirEntry& entry) {
-    return IsDeleted(Bytes(entry.raw));
+    const auto slot = SlotOf(entry);
+    return IsDeleted(Bytes(slot));
 }
 bool IsVolumeLabel(const FatDirEntry& entry) {
-    return IsVolumeLabel(Bytes(entry.raw));
+    const auto slot = SlotOf(entry);
+    return IsVolumeLabel(Bytes(slot));
 }
 bool IsDirectory(const FatDirEntry& entry) {
-    return IsDirectory(Bytes(entry.raw));
+    const auto slot = SlotOf(entry);
+    return IsDirectory(Bytes(slot));
 }
 bool IsDotEntry(const FatDirEntry& entry) {
-    return IsDotEntry(Bytes(entry.raw));
+    const auto slot = SlotOf(entry);
+    return IsDotEntry(Bytes(slot));
 }
 bool IsDotDotEntry(const FatDirEntry& entry) {
-    return IsDotDotEntry(Bytes(entry.raw));
+    const auto slot = SlotOf(entry);
+    return IsDotDotEntry(Bytes(slot));
 }
 bool IsShortEntry(const FatDirEntry& entry) {
-    return IsShortEntry(Bytes(entry.raw));
+    const auto slot = SlotOf(entry);
+    return IsShortEntry(Bytes(slot));
 }
 bool IsFileEntry(const FatDirEntry& entry) {
-    return IsFileEntry(Bytes(entry.raw));
+    const auto slot = SlotOf(entry);
+    return IsFileEntry(Bytes(slot));
 }
 
 } // namespace vantrel

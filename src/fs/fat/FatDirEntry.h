@@ -47,7 +47,8 @@ struct FatDirEntry {
     std::uint16_t writeDate = 0;         // 24
     std::uint32_t firstCluster = 0;      // high word at 20, low word at 26
     std::uint32_t fileSize = 0;          // 28
-    // The slot as stored, so the slot tests below also apply to a parsed entry.
+    // The slot as stored. The tests below on a parsed entry use its fields above (written
+    // over this copy), so they also hold for an entry made up by a caller.
     std::array<std::uint8_t, kFatDirEntryBytes> raw{};
 };
 

@@ -1,7 +1,7 @@
 #include "fs/fat/FatDirectoryData.h"
 
+#include "fs/fat/FatCharacters.h"
 #include "fs/fat/FatDirEntry.h"
-#include "platform/CodePage.h"
 
 #include <algorithm>
 
@@ -9,14 +9,10 @@ namespace vantrel {
 
 namespace {
 
-bool IsTrailByte(std::uint8_t byte) {
-    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
-
 // Width of the text character at data[i] (1 or 2), or 0 when it is not text.
-std::size_t TextCharWidth(Bytes data, std::size_t i) {
+std::size_t TextCharWidth(const FatCharacters& chars, Bytes data, std::size_t i) {
     const std::uint8_t c = data[i];
-    if (IsAnsiLeadByte(c) && i + 1 < data.size() && IsTrailByte(data[i + 1]))
+    if (chars.IsLead(c) && i + 1 < data.size() && FatCharacters::IsTrail(data[i + 1]))
         return 2;
     if ((c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xDF) || c == '\t' || c == '\n' || c == '\r')
         return 1;
@@ -35,9 +31,10 @@ bool IsFillSlot(Bytes slot) {
 } // namespace
 
 std::size_t LeadingTextLength(Bytes data) {
+    const FatCharacters chars;
     std::size_t i = 0;
     while (i < data.size()) {
-        const std::size_t width = TextCharWidth(data, i);
+        const std::size_t width = TextCharWidth(chars, data, i);
         if (width == 0)
             break;
         i += width;

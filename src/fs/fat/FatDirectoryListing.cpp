@@ -22,6 +22,8 @@ std::vector<FatDirEntry> ParseDirectoryEntries(Bytes data) {
                 if (IsShortEntry(entry))
                     entries.push_back(std::move(entry));
                 index = shortIndex + 1;
+            } else if ((slot[0] & kFatLastLongNamePart) != 0 && slot[12] == 0) {
+                break; // a run that no short entry follows: only long-name slots remain
             } else {
                 ++index; // an orphan part of a name
             }

@@ -1,5 +1,6 @@
 #include "fs/fat/FatShortName.h"
 
+#include "fs/fat/FatCharacters.h"
 #include "platform/CodePage.h"
 
 #include <vector>
@@ -8,18 +9,6 @@ namespace vantrel {
 
 namespace {
 
-bool IsTrailByte(std::uint8_t byte) {
-    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
-
-bool IsPrintableSingleByte(std::uint8_t c, bool doubleByteCodePage) {
-    if (c >= 0x20 && c <= 0x7E)
-        return true;
-    if (c >= 0xA1 && c <= 0xDF) // half-width katakana in Shift-JIS
-        return true;
-    return !doubleByteCodePage && c >= 0xA0;
-}
-
 // Appends one name field (trailing blanks removed) to out. Counts the bytes that had to
 // be replaced by '_'.
 void AppendField(Bytes field, bool firstOfName, bool deleted, bool lower,
@@ -27,7 +16,7 @@ void AppendField(Bytes field, bool firstOfName, bool deleted, bool lower,
     std::size_t length = field.size();
     while (length > 0 && field[length - 1] == ' ')
         --length;
-    const bool doubleByte = IsAnsiLeadByte(0x81);
+    const FatCharacters chars;
     std::size_t i = 0;
     if (firstOfName && length > 0) {
         if (deleted) {
@@ -35,11 +24,11 @@ void AppendField(Bytes field, bool firstOfName, bool deleted, bool lower,
             // second half of a double-byte character, that whole character is lost.
             out.push_back('_');
             i = 1;
-            if (doubleByte && length > 1 && field[1] >= 0x80 && IsTrailByte(field[1]) &&
-                !(field[1] >= 0xA1 && field[1] <= 0xDF))
+            if (chars.DoubleByte() && length > 1 && field[1] >= 0x80 &&
+                FatCharacters::IsTrail(field[1]) && !FatCharacters::IsHalfWidthKatakana(field[1]))
                 i = 2;
-        } else if (field[0] == kFatKanjiE5Mark && length > 1 && IsAnsiLeadByte(0xE5) &&
-                   IsTrailByte(field[1])) {
+        } else if (field[0] == kFatKanjiE5Mark && length > 1 && chars.IsLead(0xE5) &&
+                   FatCharacters::IsTrail(field[1])) {
             out.push_back(0xE5);
             out.push_back(field[1]);
             i = 2;
@@ -47,11 +36,11 @@ void AppendField(Bytes field, bool firstOfName, bool deleted, bool lower,
     }
     for (; i < length; ++i) {
         const std::uint8_t c = field[i];
-        if (IsAnsiLeadByte(c) && i + 1 < length && IsTrailByte(field[i + 1])) {
+        if (chars.IsLead(c) && i + 1 < length && FatCharacters::IsTrail(field[i + 1])) {
             out.push_back(c);
             out.push_back(field[i + 1]);
             ++i;
-        } else if (IsPrintableSingleByte(c, doubleByte)) {
+        } else if (chars.IsPrintableSingle(c)) {
             const bool upper = c >= 'A' && c <= 'Z';
             out.push_back(lower && upper ? static_cast<std::uint8_t>(c + ('a' - 'A')) : c);
         } else {

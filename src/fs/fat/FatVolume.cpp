@@ -67,7 +67,6 @@ bool FatVolume::ReadRootDirectoryData(std::vector<std::uint8_t>* data) {
     if (record_.fatType == kFat32) {
         FatDirEntry root;
         root.attributes = kFatAttrDirectory;
-        root.raw[11] = kFatAttrDirectory;
         root.firstCluster = record_.rootCluster;
         return ReadDirectoryData(root, data);
     }

@@ -264,3 +264,34 @@ TEST(FatDirectoryListing, WalksToTheEndMarkAndPassesOverOrphans) {
     EXPECT_EQ(entries[2].longName, u"Long Name.txt");
     EXPECT_TRUE(IsDeleted(entries[3]));
 }
+
+TEST(FatDirEntry, LabelsMayHoldBlanksAndDoNotEndTheRootListing) {
+    std::vector<std::uint8_t> root;
+    Append(root, ShortSlot("MY DISK    ", kFatAttrVolumeLabel | kFatAttrArchive, 0, 0));
+    Append(root, ShortSlot("FILE    TXT", kFatAttrArchive, 3, 10));
+    EXPECT_TRUE(IsShortEntry(Bytes(root).first(32)));
+    EXPECT_EQ(ParseDirectoryEntries(root).size(), 2u);
+    // A file name still may not have a blank inside.
+    EXPECT_FALSE(IsShortEntry(ShortSlot("MY DISK TXT", kFatAttrArchive, 3, 10)));
+}
+
+TEST(FatDirEntry, TestsOnAMadeUpEntryUseItsFields) {
+    FatDirEntry root; // as a caller builds the FAT32 root folder: no stored slot
+    root.attributes = kFatAttrDirectory;
+    root.firstCluster = 2;
+    std::fill(root.name.begin(), root.name.end(), static_cast<std::uint8_t>(' '));
+    root.name[0] = 'V';
+    EXPECT_TRUE(IsDirectory(root));
+    EXPECT_FALSE(IsFileEntry(root));
+    EXPECT_FALSE(IsDeleted(root));
+}
+
+TEST(FatDirectoryListing, LongNameSlotsWithoutShortEntryEndTheWalk) {
+    std::vector<std::uint8_t> dir = ShortSlot("FIRST   TXT", kFatAttrArchive, 3, 10);
+    // A large directory of nothing but run starts must not cost a scan per slot.
+    const auto run = LongSlots(u"abc", "ABC        ");
+    for (int i = 0; i < 65535; ++i)
+        Append(dir, run);
+    const auto entries = ParseDirectoryEntries(dir);
+    ASSERT_EQ(entries.size(), 1u);
+}
