@@ -1,0 +1,51 @@
+#include "engine/scan/FatDirectoryRun.h"
+
+#include "fs/fat/FatDirectoryData.h"
+#include "fs/fat/FatLongNameEntry.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+FatDirectoryRun WalkDirectoryRun(Bytes data, const EntryOutsideVolume& outside) {
+    FatDirectoryRun run;
+    if (data.size() < kFatDirEntryBytes)
+        return run;
+    // A prefix shorter than one slot still counts as one entry, so that the scan always
+    // moves on past what it looked at.
+    const std::size_t prefix = std::max(PlausibleEntryPrefix(data), kFatDirEntryBytes);
+    const std::size_t count = std::min(prefix, data.size()) / kFatDirEntryBytes;
+    const Bytes slots = data.first(count * kFatDirEntryBytes);
+    std::size_t i = 0;
+    while (i < count) {
+        const std::size_t slotStart = i * kFatDirEntryBytes;
+        const Bytes slot = slots.subspan(slotStart, kFatDirEntryBytes);
+        FatDirEntry entry;
+        std::size_t next = i + 1;
+        bool parsed = false;
+        if (slot[11] == kFatAttrLongName) {
+            std::size_t shortIndex = 0;
+            if (AttachLongName(entry, slots, i, count, &shortIndex) && shortIndex < count) {
+                parsed = true;
+                next = shortIndex + 1;
+            }
+        } else {
+            parsed = ParseDirEntry(entry, slot);
+        }
+        if (parsed) {
+            if (outside && outside(entry)) {
+                run.bytesWalked = slotStart;
+                return run;
+            }
+            const bool wanted = !IsDotEntry(entry) && !IsDotDotEntry(entry) &&
+                                !IsVolumeLabel(entry) && (IsDirectory(entry) || IsFileEntry(entry));
+            if (wanted)
+                run.entries.push_back(std::move(entry));
+        }
+        i = next;
+    }
+    run.bytesWalked = count * kFatDirEntryBytes;
+    return run;
+}
+
+} // namespace vantrel

@@ -1,0 +1,148 @@
+#include "engine/scan/FatScanMethod.h"
+
+#include "engine/scan/FatDirectoryRun.h"
+#include "engine/volume/FatFileFill.h"
+#include "engine/volume/FatFolderNode.h"
+#include "fs/fat/FatClusterChain.h"
+#include "fs/fat/FatDirectoryData.h"
+#include "fs/fat/FatGeometry.h"
+#include "platform/Utf.h"
+
+namespace vantrel {
+
+namespace {
+
+// FAT entries of cluster 1 at or above this (masked to the FAT's width) end a chain, as
+// every formatter writes them.
+constexpr std::uint32_t kEndOfChainThreshold = 0x0FFFFFF8;
+
+} // namespace
+
+void FatScanMethod::Reset() {
+    SectorScanMethod::Reset();
+    record_.reset();
+    firstDot_.reset();
+    latestDot_.reset();
+}
+
+std::u16string FatScanMethod::MethodName() const {
+    return FromUtf8("FAT方式");
+}
+
+void FatScanMethod::Accept(const FatBootRecord& record) {
+    record_ = std::make_shared<const FatBootRecord>(record);
+    position_ = 0; // detection covers the whole range again
+}
+
+StepResult FatScanMethod::SearchStep() {
+    if (!Window() || position_ >= RangeLength())
+        return kStepFailed;
+    const std::uint64_t begin = position_;
+    while (StepGoesOn(begin)) {
+        const std::uint32_t count = ReadChunk();
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const Bytes sector = ChunkSector(i);
+            const std::uint64_t lba = RangeStart() + position_ + i;
+            if (IsFatBootSector(sector, SectorSize())) {
+                if (TryBootSector(sector, lba))
+                    return kStepComplete;
+            } else if (IsDirectoryCluster(sector) && IsDotEntry(sector.first(kFatDirEntryBytes))) {
+                if (TryDotEntry(sector, lba))
+                    return kStepComplete;
+            }
+        }
+        position_ += count;
+    }
+    // Reaching the end without a record fails the phase: detection cannot do without one.
+    return position_ >= RangeLength() ? kStepFailed : position_;
+}
+
+bool FatScanMethod::TryBootSector(Bytes sector, std::uint64_t lba) {
+    FatBootRecord record;
+    if (!ParseFatBootRecord(record, sector))
+        return false;
+    record.hiddenSectors = lba;
+    FatTable table(*Window(), record);
+    std::uint32_t value = 0;
+    if (!table.Usable() || !table.Entry(1, &value))
+        return false;
+    if (MaskClusterValue(record, value) < MaskClusterValue(record, kEndOfChainThreshold))
+        return false;
+    Accept(record);
+    return true;
+}
+
+bool FatScanMethod::TryDotEntry(Bytes sector, std::uint64_t lba) {
+    FatDirEntry dot;
+    if (!ParseDirEntry(dot, sector))
+        return false;
+    const DotEntrySighting seen{lba, dot.firstCluster};
+    if (!firstDot_) {
+        firstDot_ = seen;
+        return false;
+    }
+    latestDot_ = seen;
+    const DotEntrySighting& first = *firstDot_;
+    const bool pairUsable = seen.cluster > first.cluster && seen.lba > first.lba &&
+                            (seen.lba - first.lba) % (seen.cluster - first.cluster) == 0;
+    if (!pairUsable)
+        return false; // the first entry stays the reference
+    FatBootRecord record;
+    if (RebuildBootRecordFromDots(first, seen, RangeStart(), RangeLength(), SectorSize(),
+                                  &record)) {
+        Accept(record);
+        return true;
+    }
+    firstDot_ = seen;
+    return false;
+}
+
+StepResult FatScanMethod::DetectStep() {
+    if (!Window() || !record_)
+        return kStepFailed;
+    if (position_ >= RangeLength())
+        return position_;
+    const std::uint64_t begin = position_;
+    while (StepGoesOn(begin)) {
+        const std::uint32_t count = ReadChunk();
+        std::uint32_t first = 0;
+        while (first < count && !IsDirectoryCluster(ChunkSector(first)))
+            ++first;
+        if (first == count) {
+            position_ += count;
+        } else if (first > 0) {
+            position_ += first; // the run is read from its own first sector next pass
+        } else {
+            const std::size_t walked = ListRun(ChunkFrom(0, count));
+            const std::uint64_t sectors = (walked + SectorSize() - 1) / SectorSize();
+            position_ += sectors == 0 ? 1 : sectors;
+        }
+    }
+    return position_ > RangeLength() ? RangeLength() : position_;
+}
+
+std::size_t FatScanMethod::ListRun(Bytes data) {
+    FatTable table(*Window(), *record_);
+    if (!table.Usable())
+        return data.size();
+    const std::uint64_t lastLba = WindowLastLba();
+    const EntryOutsideVolume outside = [&](const FatDirEntry& entry) {
+        const std::uint64_t sector = FirstSectorOfCluster(*record_, entry.firstCluster);
+        return table.ToWindowLba(sector) > lastLba;
+    };
+    const FatDirectoryRun run = WalkDirectoryRun(data, outside);
+    for (const FatDirEntry& entry : run.entries) {
+        if (IsDirectory(entry)) {
+            auto folder = std::make_unique<FatFolderNode>();
+            if (folder->SetUpFolder(Window(), record_, entry))
+                AddFoundFolder(std::move(folder));
+        } else {
+            auto file = std::make_unique<FileEntry>();
+            if (FillFatFileEntry(*file, table, entry))
+                AddFoundFile(std::move(file));
+        }
+    }
+    return run.bytesWalked;
+}
+
+} // namespace vantrel

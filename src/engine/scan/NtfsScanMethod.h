@@ -1,0 +1,39 @@
+#pragma once
+
+// "NTFS方式": finds an NTFS volume in the range by its boot sector or, when that is gone,
+// by the MFT's own record under the usual volume layouts; then takes every MFT record
+// met in the raw sectors, deleted ones included, as a folder or a file.
+
+#include "engine/scan/SectorScanMethod.h"
+#include "fs/ntfs/NtfsVolume.h"
+
+#include <memory>
+#include <unordered_set>
+
+namespace vantrel {
+
+class NtfsScanMethod : public SectorScanMethod {
+public:
+    void Reset() override;
+    StepResult SearchStep() override;
+    StepResult DetectStep() override;
+    std::u16string MethodName() const override;
+
+    // The volume found by the search; null before.
+    const std::shared_ptr<NtfsVolume>& Volume() const { return volume_; }
+
+private:
+    bool TryVolume(std::shared_ptr<NtfsVolume> volume);
+    bool TryBootSector(std::uint64_t lba);
+    bool TryMftRecord(std::uint64_t lba);
+    // The number of the record that starts at lba: through the MFT's own map when the
+    // sector lies in it, otherwise by the contiguous rule. False for a sector inside the
+    // map that is not the first of a record.
+    bool RecordNumberAt(std::uint64_t lba, std::uint64_t* recordNumber) const;
+    void TakeRecord(std::uint64_t recordNumber);
+
+    std::shared_ptr<NtfsVolume> volume_; // shared with the folders and files found
+    std::unordered_set<std::uint64_t> taken_;
+};
+
+} // namespace vantrel

@@ -1,0 +1,71 @@
+#pragma once
+
+// What the three scan methods share: the range of a "スキャン結果" node they walk, the
+// position reached, and the chunk of sectors read per pass with the sectors that could
+// not be read. The concrete methods add what they search for.
+
+#include "device/DiskWindow.h"
+#include "engine/tree/ScanMethod.h"
+#include "platform/ByteReader.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vantrel {
+
+class FileEntry;
+
+// Bytes read per pass; a step advances by about this much so that the worker can post
+// progress and notice a stop request between steps.
+inline constexpr std::uint32_t kScanChunkBytes = 32768;
+// A step reads chunks until its position has moved on by more than this many sectors.
+inline constexpr std::uint64_t kScanStepSectors = 32;
+
+class SectorScanMethod : public ScanMethod {
+public:
+    // Takes the node's window and range: the window must report a capacity, the range
+    // must lie inside it (a length of all ones runs to the window's end) and a chunk must
+    // hold at least one sector. Found files and folders go to the node.
+    virtual bool Attach(ScanResultNode& node);
+    void Reset() override;
+
+    CDiskWindow* Window() const { return window_; }
+    std::uint64_t WindowLastLba() const { return windowLastLba_; }
+    std::uint32_t SectorSize() const { return sectorSize_; }
+    std::uint64_t RangeStart() const { return rangeStart_; }
+    std::uint64_t RangeLength() const { return rangeLength_; }
+    std::uint64_t Position() const { return position_; }
+    std::uint32_t ChunkSectors() const { return chunkSectors_; }
+
+protected:
+    // Reads the next chunk at rangeStart + position: chunkSectors sectors, fewer at the
+    // end of the range, 0 when the range is done. Unreadable sectors are listed in the
+    // method's BadSectorList and read as zeros; the scan goes on with the rest.
+    std::uint32_t ReadChunk();
+    // Sector i of the chunk last read.
+    Bytes ChunkSector(std::uint32_t i) const;
+    // The first count sectors of the chunk from sector i.
+    Bytes ChunkFrom(std::uint32_t i, std::uint32_t count) const;
+    // True while a step begun at `begin` may read another chunk.
+    bool StepGoesOn(std::uint64_t begin) const {
+        return position_ < rangeLength_ && position_ - begin <= kScanStepSectors;
+    }
+
+    void AddFoundFile(std::unique_ptr<FileEntry> file);
+    void AddFoundFolder(std::unique_ptr<ResultNode> folder);
+
+    std::uint64_t position_ = 0;
+
+private:
+    ScanResultNode* node_ = nullptr; // holds the found files and folders
+    CDiskWindow* window_ = nullptr;  // not owned
+    std::uint64_t windowLastLba_ = 0;
+    std::uint32_t sectorSize_ = 512;
+    std::uint64_t rangeStart_ = 0;
+    std::uint64_t rangeLength_ = 0;
+    std::uint32_t chunkSectors_ = 0;
+    std::vector<std::uint8_t> chunk_;
+};
+
+} // namespace vantrel

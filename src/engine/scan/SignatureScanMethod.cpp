@@ -1,0 +1,59 @@
+#include "engine/scan/SignatureScanMethod.h"
+
+#include "engine/signature/CarvedName.h"
+#include "engine/tree/FileEntry.h"
+#include "platform/Utf.h"
+
+namespace vantrel {
+
+bool SignatureScanMethod::Attach(ScanResultNode& node) {
+    return SectorScanMethod::Attach(node) && carver_.Reset(SectorSize());
+}
+
+void SignatureScanMethod::Reset() {
+    SectorScanMethod::Reset();
+    carver_.Reset(512);
+}
+
+std::u16string SignatureScanMethod::MethodName() const {
+    return FromUtf8("データベース方式");
+}
+
+StepResult SignatureScanMethod::DetectStep() {
+    CDiskWindow* window = Window();
+    if (!window)
+        return kStepFailed;
+    // The carver reads into its own chunk, which overlaps the previous one by the
+    // sectors a start test looks ahead.
+    const CarveChunkReader read = [&](std::uint64_t lba, std::uint32_t count,
+                                      std::span<std::uint8_t> out) {
+        ReadSectorsChecked(*window, lba, count, out.data(), static_cast<std::uint32_t>(out.size()),
+                           badSectors_);
+    };
+    const FoundFileSink found = [this](const FoundCarvedFile& file) { AddCarvedFile(file); };
+    const std::uint64_t reached = carver_.Step(RangeStart(), RangeLength(), position_, read, found);
+    if (reached == kCarveComplete) {
+        position_ = RangeLength();
+        return kStepComplete;
+    }
+    position_ = reached;
+    return reached;
+}
+
+void SignatureScanMethod::AddCarvedFile(const FoundCarvedFile& found) {
+    auto entry = std::make_unique<FileEntry>();
+    if (!entry->FillCarved(Window(), found.startLba, found.size, found.name))
+        return;
+    FileEntry& file = *entry;
+    const CarvedContentReader read = [&file](std::uint64_t position, std::span<std::uint8_t> out) {
+        file.readPosition = position;
+        return file.ReadNext(out.data(), out.size());
+    };
+    std::u16string name = RenameByContent(found.name, found.size, read);
+    // Filled again so the entry starts from a clean read position and its new name.
+    if (!entry->FillCarved(Window(), found.startLba, found.size, std::move(name)))
+        return;
+    AddFoundFile(std::move(entry));
+}
+
+} // namespace vantrel

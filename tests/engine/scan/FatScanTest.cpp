@@ -1,0 +1,137 @@
+#include "Fixtures.h"
+#include "ScanTestSupport.h"
+#include "device/PartitionRecord.h"
+#include "engine/scan/FatScanMethod.h"
+#include "engine/scan/MethodSelection.h"
+#include "engine/tree/FileEntry.h"
+#include "fs/fat/FatGeometry.h"
+#include "platform/Utf.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+std::vector<std::uint8_t> Fixture(const std::string& script) {
+    if (!HaveTool("mkfs.fat") || !HaveTool("mcopy"))
+        return {};
+    const auto path = BuildFixture(script, script + ".img");
+    return path.empty() ? std::vector<std::uint8_t>{} : ReadImage(path);
+}
+
+class FatScanTest : public ::testing::Test {
+protected:
+    void SetUp() override { InstallScanMethods(); }
+};
+
+} // namespace
+
+// The old volume's first directory was overwritten by the new volume's first file; the
+// folders below it come back, each file listed once, under the folder that holds it.
+TEST_F(FatScanTest, QuickFormattedVolumeGivesBackTheOldFolders) {
+    auto image = Fixture("scan-fat-reformatted.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat or mtools missing";
+    auto scanned = DiskOver(std::move(image));
+    ASSERT_TRUE(scanned);
+    ScanResultNode& node = scanned->node;
+    EXPECT_EQ(DetectMethod(scanned->window, 0, node.RangeLength()), kMethodFat);
+    ASSERT_TRUE(node.SelectMethod(kMethodAutomatic));
+    EXPECT_EQ(ToUtf8(node.MethodName()), "FAT方式");
+    ASSERT_TRUE(RunSearch(node));
+    const auto* method = dynamic_cast<FatScanMethod*>(node.Method());
+    ASSERT_TRUE(method && method->BootRecord());
+    EXPECT_EQ(method->BootRecord()->hiddenSectors, 0u);
+    ASSERT_TRUE(RunDetect(node));
+    EXPECT_TRUE(FindFolder(node, u"DEEP"));
+    EXPECT_TRUE(FindFile(node, u"C.TXT")); // before reconstruction, also at the top
+
+    ASSERT_TRUE(RunReconstruct(node));
+    EXPECT_EQ(FolderNames(node), (std::vector<std::string>{"TRIP"}));
+    EXPECT_EQ(FileNames(node), (std::vector<std::string>{"NEW.TXT", "A.JPG"}));
+    FileEntry* photo = FindFile(node, u"A.JPG");
+    ASSERT_TRUE(photo);
+    EXPECT_EQ(ReadWhole(*photo), TaggedLines("photo", 20000));
+
+    const ResultNode* trip = FindFolder(node, u"TRIP");
+    ASSERT_TRUE(trip && trip->IsAnalysed());
+    EXPECT_EQ(FileNames(*trip), (std::vector<std::string>{"B.TXT"}));
+    const ResultNode* deep = FindFolder(*trip, u"DEEP");
+    ASSERT_TRUE(deep);
+    FileEntry* c = FindFile(*deep, u"C.TXT");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(ReadWhole(*c), TaggedLines("deep", 1200));
+}
+
+// Folders ONE and TWO start at clusters 2 and 10, 64 sectors apart: 8 sectors per
+// cluster, and a volume start that puts cluster 2 at sector 104.
+TEST_F(FatScanTest, ZeroedBootSectorIsRebuiltFromTwoDotEntries) {
+    auto image = Fixture("scan-fat-noboot.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat or mtools missing";
+    auto scanned = DiskOver(std::move(image));
+    ASSERT_TRUE(scanned);
+    ScanResultNode& node = scanned->node;
+    EXPECT_EQ(DetectMethod(scanned->window, 0, node.RangeLength()), kMethodSignature);
+    ASSERT_TRUE(node.SelectMethod(kMethodFat));
+    ASSERT_TRUE(RunSearch(node));
+    const auto* method = dynamic_cast<FatScanMethod*>(node.Method());
+    ASSERT_TRUE(method && method->BootRecord());
+    const FatBootRecord& record = *method->BootRecord();
+    EXPECT_EQ(record.sectorsPerCluster, 8);
+    EXPECT_EQ(FirstSectorOfCluster(record, 2), 104u);
+    EXPECT_EQ(FirstSectorOfCluster(record, 10), 168u);
+    ASSERT_TRUE(method->FirstDotEntry());
+    EXPECT_EQ(method->FirstDotEntry()->lba, 104u);
+
+    ASSERT_TRUE(RunDetect(node));
+    ASSERT_TRUE(RunReconstruct(node));
+    EXPECT_EQ(FolderNames(node), (std::vector<std::string>{"ONE", "TWO"}));
+    EXPECT_EQ(FileNames(node), (std::vector<std::string>{"FILLER.BIN"}));
+    const ResultNode* two = FindFolder(node, u"TWO");
+    ASSERT_TRUE(two);
+    FileEntry* inTwo = FindFile(*two, u"INTWO.TXT");
+    ASSERT_TRUE(inTwo);
+    EXPECT_EQ(ReadWhole(*inTwo), TaggedLines("intwo", 9000));
+}
+
+TEST_F(FatScanTest, SearchWithoutAFileSystemFailsInsteadOfReachingTheEnd) {
+    auto scanned = DiskOver(std::vector<std::uint8_t>(300 * 512, 0));
+    ASSERT_TRUE(scanned);
+    ASSERT_TRUE(scanned->node.SelectMethod(kMethodFat));
+    StepResult p = 0;
+    int steps = 0;
+    while ((p = scanned->node.SearchStep()) != kStepFailed) {
+        ASSERT_LT(p, scanned->node.RangeLength()); // never "complete" without a record
+        ASSERT_LT(++steps, 100);
+    }
+    EXPECT_EQ(scanned->node.DetectStep(), kStepFailed);
+}
+
+TEST_F(FatScanTest, AutomaticChoiceLooksThroughAPartitionTable) {
+    auto image = Fixture("scan-fat-reformatted.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat or mtools missing";
+    std::vector<std::uint8_t> disk(64 * 512, 0);
+    PartitionEntry entry;
+    entry.type = 0x06;
+    entry.startLba = 64;
+    entry.sectorCount = static_cast<std::uint32_t>(image.size() / 512);
+    PutPartitionEntry(std::span(disk).first(512), 0, entry);
+    disk[510] = 0x55;
+    disk[511] = 0xAA;
+    disk.insert(disk.end(), image.begin(), image.end());
+    auto scanned = DiskOver(disk);
+    ASSERT_TRUE(scanned);
+    EXPECT_EQ(DetectMethod(scanned->window, 0, scanned->node.RangeLength()), kMethodFat);
+    // The partition's own range starts with its boot sector.
+    EXPECT_EQ(DetectMethod(scanned->window, 64, 1000), kMethodFat);
+    // A wiped table sector leaves the signature database.
+    std::fill_n(disk.begin(), 512, std::uint8_t{0});
+    auto wiped = DiskOver(std::move(disk));
+    ASSERT_TRUE(wiped);
+    EXPECT_EQ(DetectMethod(wiped->window, 0, wiped->node.RangeLength()), kMethodSignature);
+    EXPECT_EQ(DetectMethod(wiped->window, 0, wiped->node.RangeLength() + 1), kMethodSignature);
+}
