@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "MemoryDisk.h"
 #include "device/HandleDisk.h"
 #include "fs/fat/FatDirEntry.h"
 #include "fs/fat/FatGeometry.h"
@@ -8,7 +9,9 @@
 #include "platform/Utf.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 
 using namespace vantrel;
@@ -45,10 +48,27 @@ std::vector<std::string> SplitPath(const std::string& path) {
 }
 
 struct ImageCase {
+    const char* name;
     const char* script;
     const char* image;
     FatType type;
+    // 0: read the image file through CHandleDisk. Otherwise a memory disk with sectors of
+    // this size holding the image at volumeLba.
+    std::uint32_t memorySectorSize = 0;
+    std::uint64_t volumeLba = 0;
 };
+
+std::vector<std::uint8_t> LoadFile(const std::filesystem::path& path, std::size_t lead) {
+    std::vector<std::uint8_t> bytes(lead, 0);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return {};
+    std::uint8_t chunk[65536];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(file);
+    return bytes;
+}
 
 class FatImage : public ::testing::TestWithParam<ImageCase> {
 protected:
@@ -57,9 +77,18 @@ protected:
             GTEST_SKIP() << "mkfs.fat and mtools are needed to build the FAT images";
         const auto path = fixtures::BuildFixture(GetParam().script, GetParam().image);
         ASSERT_FALSE(path.empty()) << "fixture script failed: " << GetParam().script;
-        ASSERT_TRUE(disk.Open(path.string()));
-        ASSERT_TRUE(window.Open(&disk, 0, 0));
-        ASSERT_TRUE(volume.Open(window));
+        const ImageCase& c = GetParam();
+        CDiskDevice* device = &disk;
+        if (c.memorySectorSize == 0) {
+            ASSERT_TRUE(disk.Open(path.string()));
+        } else {
+            auto bytes = LoadFile(path, c.volumeLba * c.memorySectorSize);
+            ASSERT_FALSE(bytes.empty());
+            memory = std::make_unique<fixtures::MemoryDisk>(std::move(bytes), c.memorySectorSize);
+            device = memory.get();
+        }
+        ASSERT_TRUE(window.Open(device, 0, 0));
+        ASSERT_TRUE(volume.Open(window, c.volumeLba));
     }
 
     // The entry named `name` in entries, live or deleted as asked.
@@ -113,6 +142,7 @@ protected:
     }
 
     CHandleDisk disk;
+    std::unique_ptr<fixtures::MemoryDisk> memory;
     CDiskWindow window;
     FatVolume volume;
 };
@@ -122,7 +152,7 @@ protected:
 TEST_P(FatImage, VolumeIsRecognisedWithItsLabel) {
     const FatBootRecord& record = volume.Record();
     EXPECT_EQ(record.fatType, GetParam().type);
-    EXPECT_EQ(record.hiddenSectors, 0u);
+    EXPECT_EQ(record.hiddenSectors, GetParam().volumeLba);
     EXPECT_EQ(volume.BootLabel(), u"VANTREL");
     std::vector<FatDirEntry> root;
     ASSERT_TRUE(volume.ListRoot(&root));
@@ -201,10 +231,16 @@ TEST_P(FatImage, FolderTreeWalkVisitsEachFolderOnce) {
     EXPECT_GE(files, 15u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, FatImage,
-                         ::testing::Values(ImageCase{"fat12_volume.sh", "fat12.img", kFat12},
-                                           ImageCase{"fat16_volume.sh", "fat16.img", kFat16},
-                                           ImageCase{"fat32_volume.sh", "fat32.img", kFat32}),
-                         [](const auto& param) {
-                             return std::string(param.param.image).substr(0, 5);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Images, FatImage,
+    ::testing::Values(
+        ImageCase{"fat12", "fat12_volume.sh", "fat12.img", kFat12},
+        ImageCase{"fat16", "fat16_volume.sh", "fat16.img", kFat16},
+        ImageCase{"fat32", "fat32_volume.sh", "fat32.img", kFat32},
+        // 4096-byte volume sectors over 512-byte device sectors, and over
+        // a device with 4096-byte sectors.
+        ImageCase{"fat12_4k", "fat12_4k_volume.sh", "fat12_4k.img", kFat12},
+        ImageCase{"fat12_4k_on_4kn", "fat12_4k_volume.sh", "fat12_4k.img", kFat12, 4096},
+        // A volume that starts inside a disk: every LBA is window-relative.
+        ImageCase{"fat12_at_lba_63", "fat12_volume.sh", "fat12.img", kFat12, 512, 63}),
+    [](const auto& param) { return std::string(param.param.name); });
