@@ -3,7 +3,9 @@
 #include "FatTestData.h"
 #include "MemoryDisk.h"
 #include "fs/fat/FatGeometry.h"
+#include "fs/fat/FatTreeWalk.h"
 #include "fs/fat/FatVolume.h"
+#include "platform/Utf.h"
 
 #include <gtest/gtest.h>
 
@@ -184,4 +186,38 @@ TEST_F(Floppy, ReadsFileDataThroughTheRuns) {
     ASSERT_TRUE(volume.ReadExtents(extents, 510, middle));
     EXPECT_EQ(std::string(middle.begin(), middle.end()), "aabb");
     EXPECT_FALSE(volume.ReadExtents(extents, 3 * 512 - 1, middle)); // past the runs
+}
+
+TEST_F(Floppy, TreeWalkDoesNotEnterAFolderTwice) {
+    // Root: folder A (cluster 5). A: ".", "..", file F, and folder LOOP pointing at A.
+    std::vector<std::uint8_t> root = ShortSlot("A          ", kFatAttrDirectory, 5, 0);
+    std::copy(root.begin(), root.end(), disk.Sector(19));
+    std::vector<std::uint8_t> a;
+    Append(a, ShortSlot(".          ", kFatAttrDirectory, 5, 0));
+    Append(a, ShortSlot("..         ", kFatAttrDirectory, 0, 0));
+    Append(a, ShortSlot("F       TXT", kFatAttrArchive, 0, 0));
+    Append(a, ShortSlot("LOOP       ", kFatAttrDirectory, 5, 0));
+    std::copy(a.begin(), a.end(), disk.Sector(Lba(5)));
+    Chain({5});
+
+    std::vector<std::pair<std::string, bool>> seen;
+    EXPECT_TRUE(WalkFatTree(volume, [&](const FatTreeItem& item) {
+        seen.emplace_back(ToUtf8(item.path), item.notEntered);
+        return true;
+    }));
+    const std::vector<std::pair<std::string, bool>> expected{
+        {"A", false}, {"A/F.TXT", false}, {"A/LOOP", true}};
+    EXPECT_EQ(seen, expected);
+
+    FatWalkLimits shallow;
+    shallow.maxDepth = 0;
+    seen.clear();
+    EXPECT_FALSE(WalkFatTree(
+        volume,
+        [&](const FatTreeItem& item) {
+            seen.emplace_back(ToUtf8(item.path), item.notEntered);
+            return true;
+        },
+        shallow));
+    EXPECT_EQ(seen.size(), 1u);
 }

@@ -5,6 +5,7 @@
 #include "fs/fat/FatGeometry.h"
 #include "fs/fat/FatShortName.h"
 #include "fs/fat/FatTime.h"
+#include "fs/fat/FatTreeWalk.h"
 #include "fs/fat/FatVolume.h"
 #include "platform/Utf.h"
 
@@ -200,34 +201,20 @@ TEST_P(FatImage, EveryFileReadsBackAsWritten) {
     }
 }
 
-TEST_P(FatImage, FolderTreeWalkVisitsEachFolderOnce) {
-    // A guard against folders that lead back to an ancestor, as a corrupt volume can have.
-    std::vector<std::uint32_t> visited;
-    std::vector<FatDirEntry> pending;
-    std::vector<FatDirEntry> root;
-    ASSERT_TRUE(volume.ListRoot(&root));
+TEST_P(FatImage, TreeWalkFindsEveryFolderAndFile) {
+    std::vector<std::string> folders;
     std::size_t files = 0;
-    auto take = [&](const std::vector<FatDirEntry>& entries) {
-        for (const FatDirEntry& e : entries) {
-            if (IsDotEntry(e) || IsDotDotEntry(e) || IsVolumeLabel(e))
-                continue;
-            if (!IsDirectory(e)) {
-                ++files;
-            } else if (std::find(visited.begin(), visited.end(), e.firstCluster) == visited.end()) {
-                visited.push_back(e.firstCluster);
-                pending.push_back(e);
-            }
-        }
-    };
-    take(root);
-    while (!pending.empty()) {
-        const FatDirEntry folder = pending.back();
-        pending.pop_back();
-        std::vector<FatDirEntry> entries;
-        ASSERT_TRUE(volume.ListDirectory(folder, &entries));
-        take(entries);
-    }
-    EXPECT_EQ(visited.size(), 5u); // 資料, 日本語のフォルダ, Sub Folder, 深い階層, Old Folder
+    ASSERT_TRUE(WalkFatTree(volume, [&](const FatTreeItem& item) {
+        EXPECT_FALSE(item.notEntered) << ToUtf8(item.path);
+        if (IsDirectory(item.entry))
+            folders.push_back(ToUtf8(item.path));
+        else
+            ++files;
+        return true;
+    }));
+    EXPECT_EQ(folders, (std::vector<std::string>{"資料", "日本語のフォルダ", "Old Folder",
+                                                 "日本語のフォルダ/Sub Folder",
+                                                 "日本語のフォルダ/Sub Folder/深い階層"}));
     EXPECT_GE(files, 15u);
 }
 
