@@ -48,10 +48,12 @@ bool MftRecord::LoadFromBytes(NtfsVolume& volume, std::uint64_t recordNumber,
         bytes.resize(volume.RecordSize());
     if (!ParseMftRecord(bytes, volume.BytesPerCluster(), &header_, &attributes_, &fixups_))
         return false;
+    recordNumber_ = recordNumber;
+    if (header_.baseRecord == 0)
+        FollowAttributeList(volume);
     for (NtfsAttribute& attribute : attributes_)
         attribute.extents = volume.RunsToExtents(attribute.runs);
     volume_ = &volume;
-    recordNumber_ = recordNumber;
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 // One MFT record loaded through a volume: the header after the update sequence has been
 // applied, the attributes in record order, and the reads of their data, names and times.
+// A base record with an $ATTRIBUTE_LIST also takes the attributes of its extension
+// records, and the pieces of a split non-resident attribute become one attribute.
 // A record that is not in use loads like any other, so deleted files keep their names,
 // times and runs.
 
@@ -77,6 +79,8 @@ public:
     NtfsFileTimes Times() const;
 
 private:
+    void FollowAttributeList(NtfsVolume& volume);
+    void MergePieces(std::uint64_t bytesPerCluster);
     bool ReadCompressed(const NtfsAttribute& attribute, std::uint64_t offset,
                         std::span<std::uint8_t> out);
     bool LoadUnit(const NtfsAttribute& attribute, std::uint64_t unit);

@@ -29,11 +29,12 @@ bool LoadAttribute(Bytes attribute, std::uint64_t bytesPerCluster, NtfsAttribute
     const std::uint64_t dataSize = a.header.dataSize & 0x0000FFFFFFFFFFFFull;
     const std::uint64_t neededClusters =
         dataSize / bytesPerCluster + (dataSize % bytesPerCluster ? 1 : 0);
-    // dataSize 0 needs no runs at all; compressed data is decoded whole (limit 0).
-    if (dataSize != 0 || a.header.IsCompressed()) {
-        a.runs = DecodeRunList(attribute.subspan(runListOffset),
-                               a.header.IsCompressed() ? 0 : neededClusters);
-    }
+    // dataSize 0 needs no runs at all. Compressed data is decoded whole (limit 0), and so
+    // is a later piece of an attribute split over records: only the first piece carries
+    // the sizes.
+    const bool whole = a.header.IsCompressed() || a.header.startVcn != 0;
+    if (dataSize != 0 || whole)
+        a.runs = DecodeRunList(attribute.subspan(runListOffset), whole ? 0 : neededClusters);
     const std::uint64_t clusters = RunListClusters(a.runs);
     // clusters is at most 2^48, bytesPerCluster at most 2^24 on any volume we open, so the
     // product stays inside 64 bits; larger cluster sizes are clipped the same way.

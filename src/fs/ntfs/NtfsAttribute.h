@@ -39,8 +39,9 @@ struct NtfsAttribute {
 // Loads one attribute from its bytes (as split from a record). Resident: the value must
 // lie inside the attribute. Non-resident: runListOffset must be non-zero and inside the
 // attribute; runs are decoded until they cover dataSize (low 48 bits), or all of them for
-// compressed data, whose units may end in sparse runs; when they cover less, the size
-// shrinks to what they cover. False when the attribute cannot be loaded.
+// compressed data (whose units may end in sparse runs) and for pieces that start past VCN
+// 0; when they cover less, the size shrinks to what they cover. Runs count from VCN 0 of
+// the piece. False when the attribute cannot be loaded.
 bool LoadAttribute(Bytes attribute, std::uint64_t bytesPerCluster, NtfsAttribute* out);
 
 } // namespace vantrel

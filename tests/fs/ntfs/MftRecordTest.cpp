@@ -254,3 +254,59 @@ TEST(MftRecord, RecordsNotInUseLoadWithTheirData) {
     EXPECT_EQ(ReadAll(record, *record.DataAttribute()),
               ByteVector(expected.begin(), expected.begin() + 3000));
 }
+
+TEST(MftRecord, AttributeListJoinsDataPiecesFromExtensionRecords) {
+    TestVolume image;
+    image.PutRecord(0, image.MftSelfRecord(16));
+    for (std::uint64_t lcn = 60; lcn < 66; ++lcn)
+        image.PutCluster(lcn, Pattern(4096, static_cast<std::uint8_t>(lcn)));
+    const std::uint64_t size = 6 * 4096 - 10;
+    // Clusters 0-1 in the base record, 2-3 in record 31, 4-5 in record 32.
+    const ByteVector list = AttributeListBytes({{0x10, 0, 30, 0},
+                                                {0x30, 0, 30, 1},
+                                                {0x80, 0, 30, 2},
+                                                {0x80, 2, 31, 0},
+                                                {0x80, 4, 32, 0},
+                                                {0x80, 4, 32, 0}});
+    const auto base = [&](std::uint64_t record32Base) {
+        image.PutRecord(30, RecordBuilder()
+                                .Resident(0x10, 0, StandardInformationBytes(0, 0, 0))
+                                .Resident(0x20, 4, list)
+                                .Resident(0x30, 1, FileNameValueBytes(5, u"split.bin"))
+                                .NonResident(0x80, 2, EncodeRuns({{2, 60}}), size)
+                                .Build());
+        image.PutRecord(31, RecordBuilder()
+                                .BaseRecord(30)
+                                .NonResident(0x80, 0, EncodeRuns({{2, 62}}), 0, 0, 0, u"", 2)
+                                .Build());
+        image.PutRecord(32, RecordBuilder()
+                                .BaseRecord(record32Base)
+                                .NonResident(0x80, 0, EncodeRuns({{2, 64}}), 0, 0, 0, u"", 4)
+                                .Build());
+    };
+    base(30);
+    NtfsVolume volume;
+    ASSERT_TRUE(image.Open(volume));
+    MftRecord record;
+    ASSERT_TRUE(record.Load(volume, 30));
+    const NtfsAttribute* data = record.DataAttribute();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->size, size);
+    EXPECT_EQ(data->extents.size(), 3u);
+    ByteVector expected;
+    for (std::uint64_t lcn = 60; lcn < 66; ++lcn) {
+        const ByteVector c = Pattern(4096, static_cast<std::uint8_t>(lcn));
+        expected.insert(expected.end(), c.begin(), c.end());
+    }
+    expected.resize(size);
+    EXPECT_EQ(ReadAll(record, *data), expected);
+    EXPECT_EQ(std::count_if(record.Attributes().begin(), record.Attributes().end(),
+                            [](const NtfsAttribute& a) { return a.header.type == 0x80; }),
+              1);
+
+    // An extension that names another base record is not taken: the data ends where the
+    // pieces stop.
+    base(99);
+    ASSERT_TRUE(record.Load(volume, 30));
+    EXPECT_EQ(record.DataAttribute()->size, 4u * 4096);
+}

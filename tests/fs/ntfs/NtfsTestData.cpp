@@ -81,6 +81,21 @@ ByteVector StandardInformationBytes(std::uint64_t creation, std::uint64_t modifi
     return v;
 }
 
+ByteVector AttributeListBytes(const std::vector<ListEntrySpec>& entries) {
+    ByteVector v;
+    for (const ListEntrySpec& e : entries) {
+        const std::size_t at = v.size();
+        Put(v, at + 0, e.type, 4);
+        Put(v, at + 4, 32, 2);
+        v[at + 7] = 26;
+        Put(v, at + 8, e.startVcn, 8);
+        Put(v, at + 16, e.record | (1ull << 48), 8);
+        Put(v, at + 24, e.id, 2);
+        v.resize(at + 32);
+    }
+    return v;
+}
+
 RecordBuilder::RecordBuilder(std::uint32_t size, std::uint16_t flags)
     : size_(size), flags_(flags) {}
 
@@ -106,7 +121,7 @@ RecordBuilder& RecordBuilder::Resident(std::uint32_t type, std::uint16_t id,
 RecordBuilder& RecordBuilder::NonResident(std::uint32_t type, std::uint16_t id,
                                           const ByteVector& runList, std::uint64_t dataSize,
                                           std::uint16_t flags, std::uint16_t compressionUnit,
-                                          const std::u16string& name) {
+                                          const std::u16string& name, std::uint64_t startVcn) {
     const std::size_t nameOffset = 64;
     const std::size_t runOffset = Align8(nameOffset + 2 * name.size());
     const std::size_t length = Align8(runOffset + runList.size());
@@ -118,11 +133,14 @@ RecordBuilder& RecordBuilder::NonResident(std::uint32_t type, std::uint16_t id,
     Put(a, 10, nameOffset, 2);
     Put(a, 12, flags, 2);
     Put(a, 14, id, 2);
+    Put(a, 16, startVcn, 8);
     Put(a, 32, runOffset, 2);
     Put(a, 34, compressionUnit, 2);
-    Put(a, 40, dataSize, 8);
-    Put(a, 48, dataSize, 8);
-    Put(a, 56, dataSize, 8);
+    if (startVcn == 0) { // later pieces carry no sizes
+        Put(a, 40, dataSize, 8);
+        Put(a, 48, dataSize, 8);
+        Put(a, 56, dataSize, 8);
+    }
     PutName(a, nameOffset, name);
     std::copy(runList.begin(), runList.end(), a.begin() + static_cast<std::ptrdiff_t>(runOffset));
     attributes_.insert(attributes_.end(), a.begin(), a.end());
@@ -145,6 +163,7 @@ ByteVector RecordBuilder::Build(std::uint16_t usn) const {
     const std::size_t used = attributeOffset + attributes_.size() + 8;
     Put(r, 24, used, 4);
     Put(r, 28, size_, 4);
+    Put(r, 32, base_, 8);
     std::copy(attributes_.begin(), attributes_.end(),
               r.begin() + static_cast<std::ptrdiff_t>(attributeOffset));
     Put(r, attributeOffset + attributes_.size(), 0xFFFFFFFF, 4);

@@ -30,15 +30,29 @@ ByteVector FileNameValueBytes(std::uint64_t parent, const std::u16string& name,
 ByteVector StandardInformationBytes(std::uint64_t creation, std::uint64_t modification,
                                     std::uint64_t access);
 
+struct ListEntrySpec {
+    std::uint32_t type = 0;
+    std::uint64_t startVcn = 0;
+    std::uint64_t record = 0;
+    std::uint16_t id = 0;
+};
+ByteVector AttributeListBytes(const std::vector<ListEntrySpec>& entries);
+
 class RecordBuilder {
 public:
     explicit RecordBuilder(std::uint32_t size = 1024, std::uint16_t flags = 1);
+    // Makes this an extension record of base.
+    RecordBuilder& BaseRecord(std::uint64_t base) {
+        base_ = base;
+        return *this;
+    }
 
     RecordBuilder& Resident(std::uint32_t type, std::uint16_t id, const ByteVector& value,
                             const std::u16string& name = {});
     RecordBuilder& NonResident(std::uint32_t type, std::uint16_t id, const ByteVector& runList,
                                std::uint64_t dataSize, std::uint16_t flags = 0,
-                               std::uint16_t compressionUnit = 0, const std::u16string& name = {});
+                               std::uint16_t compressionUnit = 0, const std::u16string& name = {},
+                               std::uint64_t startVcn = 0);
     // The record with its update sequence applied as it is on disk (stride ends replaced
     // by usn, the originals in the array).
     ByteVector Build(std::uint16_t usn = 7) const;
@@ -46,6 +60,7 @@ public:
 private:
     std::uint32_t size_;
     std::uint16_t flags_;
+    std::uint64_t base_ = 0;
     ByteVector attributes_;
 };
 

@@ -1,0 +1,56 @@
+// MFT records with attributes and run lists. The input's first 1024 bytes fill every
+// record slot of a small volume (so record 0 also decides the MFT map and every index
+// entry finds a record); the rest lands in the data area that run lists point into.
+
+#include "../ntfs_support/FuzzDisk.h"
+#include "fs/ntfs/MftRecord.h"
+#include "fs/ntfs/NtfsDirectory.h"
+#include "fs/ntfs/NtfsMftSelfRecord.h"
+#include "fs/ntfs/NtfsVolume.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+using namespace vantrel;
+using namespace vantrel::fuzzing;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 64 * 1024)
+        return 0;
+    // One disk for all runs, restored each time: a fresh half-megabyte per run costs more
+    // than the parsing under test.
+    static const std::vector<std::uint8_t> base = FuzzVolumeBytes();
+    static FuzzDisk disk(base);
+    std::vector<std::uint8_t>& bytes = disk.Bytes();
+    std::copy(base.begin(), base.end(), bytes.begin());
+    const std::size_t recordBytes = std::min<std::size_t>(size, 1024);
+    const std::size_t mft = kFuzzMftCluster * 512;
+    for (std::size_t n = 0; n < 64; ++n)
+        std::copy_n(data, recordBytes, bytes.begin() + static_cast<std::ptrdiff_t>(mft + n * 1024));
+    if (size > 1024)
+        std::copy_n(data + 1024, std::min<std::size_t>(size - 1024, bytes.size() - 200 * 512),
+                    bytes.begin() + 200 * 512);
+
+    IsMftSelfRecord(Bytes(data, size));
+    CDiskWindow window;
+    NtfsVolume volume;
+    if (!window.Open(&disk, 0, 0) || !volume.Open(window, 0))
+        return 0;
+    MftRecord record;
+    if (record.Load(volume, 5)) {
+        record.FileName();
+        record.Times();
+        std::vector<std::uint8_t> buffer(64 * 1024);
+        for (const NtfsAttribute& attribute : record.Attributes()) {
+            const std::size_t length =
+                static_cast<std::size_t>(std::min<std::uint64_t>(attribute.size, buffer.size()));
+            record.ReadAttributeData(attribute, 0, length, buffer.data());
+            if (attribute.size > 100)
+                record.ReadAttributeData(attribute, attribute.size - 100, 100, buffer.data());
+        }
+    }
+    std::vector<NtfsDirectoryEntry> entries;
+    ListNtfsDirectory(volume, 5, &entries);
+    return 0;
+}
