@@ -6,6 +6,7 @@
 #include "device/DiskWindow.h"
 #include "device/PassThroughDisk.h"
 #include "device/SysfsDisk.h"
+#include "platform/Privileges.h"
 
 #include <cerrno>
 
@@ -25,10 +26,44 @@ bool IsListable(const BlockDeviceEntry& entry) {
     return entry.hasDevice;
 }
 
-void NoteUnopened(std::vector<UnopenedDrive>* unopened, const std::string& node, int error) {
+std::int32_t KindOfIdentity(const DeviceIdentity& id) {
+    if (!id.removable)
+        return kDriveHardDisk;
+    if (id.peripheralType == 5)
+        return kDriveCdRom;
+    if (id.peripheralType == 7)
+        return kDriveMagnetoOptical;
+    return kDriveRemovable;
+}
+
+std::string NodeText(const std::string& node, const BlockDeviceEntry& entry,
+                     const SystemPaths& paths) {
+    std::string text = node;
+    if (!entry.backingFile.empty())
+        text += " [" + entry.backingFile + "]";
+    const std::vector<std::string> mounts = MountsOfDevice(entry, paths);
+    for (std::size_t i = 0; i < mounts.size(); ++i)
+        text += (i == 0 ? ": " : ", ") + mounts[i];
+    return text;
+}
+
+// A disk the kernel lists but that cannot be opened is described from what the kernel
+// says about it, so that the user learns it exists and why it is not offered.
+void NoteUnopened(std::vector<UnopenedDrive>* unopened, const std::string& node, int error,
+                  const BlockDeviceEntry& entry, const SystemPaths& paths) {
     if (!unopened || error == 0 || error == ENOENT || error == ENXIO || error == ENODEV)
         return; // no device behind the node: nothing to report
-    unopened->push_back({node, error, error == EACCES || error == EPERM});
+    UnopenedDrive drive;
+    drive.node = node;
+    drive.errnoValue = error;
+    drive.needsRoot = (error == EACCES || error == EPERM) && !RunningAsRoot();
+    drive.identity = IdentityFromSysfs(entry);
+    const std::int32_t kind =
+        RefineDriveKind(KindOfIdentity(drive.identity), drive.identity.peripheralType, node, paths);
+    drive.description = std::string(DriveKindText(kind)) + "(" + NodeText(node, entry, paths) + ")";
+    if (entry.sizeSectors > 0)
+        drive.detail = CapacityText(entry.sizeSectors - 1, 512); // sysfs counts 512-byte units
+    unopened->push_back(drive);
 }
 
 // Opens one disk: pass-through when it answers INQUIRY, else a handle.
@@ -40,7 +75,7 @@ std::unique_ptr<CDiskDevice> OpenDisk(const BlockDeviceEntry& entry, const Syste
         if (scsi->GetIdentity(nullptr))
             return scsi;
     } else if (scsi->OpenErrno() == EACCES || scsi->OpenErrno() == EPERM) {
-        NoteUnopened(unopened, node, scsi->OpenErrno());
+        NoteUnopened(unopened, node, scsi->OpenErrno(), entry, paths);
         return nullptr;
     }
     scsi.reset();
@@ -49,7 +84,7 @@ std::unique_ptr<CDiskDevice> OpenDisk(const BlockDeviceEntry& entry, const Syste
         // A drive without a medium refuses a plain open; that is no problem to report.
         if (entry.removable && disk->OpenErrno() == ENOMEDIUM)
             return nullptr;
-        NoteUnopened(unopened, node, disk->OpenErrno());
+        NoteUnopened(unopened, node, disk->OpenErrno(), entry, paths);
         return nullptr;
     }
     return disk;
@@ -129,16 +164,11 @@ std::string DeviceDescription(CDiskDevice& device, const SystemPaths& paths) {
     const std::string node = device.DeviceNode();
     if (node.empty())
         return text;
-    text += "(" + node;
+    // Mount points stand where drive letters would, and only for an identified device.
     const auto entry = BlockDeviceOfNode(node, paths);
-    if (entry && !entry->backingFile.empty())
-        text += " [" + entry->backingFile + "]";
-    if (entry && device.GetIdentity(nullptr)) {
-        const std::vector<std::string> mounts = MountsOfDevice(*entry, paths);
-        for (std::size_t i = 0; i < mounts.size(); ++i)
-            text += (i == 0 ? ": " : ", ") + mounts[i];
-    }
-    return text + ")";
+    if (entry && device.GetIdentity(nullptr))
+        return text + "(" + NodeText(node, *entry, paths) + ")";
+    return text + "(" + node + ")";
 }
 
 std::string DeviceDetail(CDiskDevice& device) {

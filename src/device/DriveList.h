@@ -18,7 +18,11 @@ using DriveList = std::vector<std::unique_ptr<CDiskDevice>>;
 struct UnopenedDrive {
     std::string node;
     int errnoValue = 0;
-    bool needsRoot = false; // EACCES or EPERM
+    bool needsRoot = false; // EACCES or EPERM while not running as root
+    // What the kernel tells about it, so that it can still be shown.
+    std::string description;
+    std::string detail;
+    DeviceIdentity identity;
 };
 
 // Replaces list's entries. Each disk is taken through SCSI pass-through when it answers
