@@ -1,5 +1,7 @@
 #include "engine/settings/ScanSettings.h"
 
+#include "platform/LocalTime.h"
+
 #include <algorithm>
 #include <ctime>
 
@@ -14,6 +16,20 @@ std::int64_t StartOfUtcDay(std::int64_t seconds) {
     if (seconds % kSecondsPerDay < 0)
         --day; // floor for times before 1970
     return day * kSecondsPerDay;
+}
+
+// Reads exactly `digits` decimal digits at text[pos].
+bool ReadDigits(std::string_view text, std::size_t pos, std::size_t digits, int* value) {
+    if (pos + digits > text.size())
+        return false;
+    int v = 0;
+    for (std::size_t i = pos; i < pos + digits; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    *value = v;
+    return true;
 }
 
 } // namespace
@@ -156,6 +172,30 @@ std::uint64_t ReadSizeText(std::string_view text, std::uint64_t minimum, std::ui
         value = value * 10 + digit;
     }
     return std::clamp(value, minimum, maximum);
+}
+
+bool ReadDateText(std::string_view text, bool endOfDay, std::int64_t* seconds) {
+    CalendarTime t;
+    // YYYY-MM-DD (or with '/'), positions 0..9.
+    if (text.size() < 10 || !ReadDigits(text, 0, 4, &t.year) || !ReadDigits(text, 5, 2, &t.month) ||
+        !ReadDigits(text, 8, 2, &t.day) || (text[4] != '-' && text[4] != '/') || text[7] != text[4])
+        return false;
+    if (text.size() == 10) {
+        if (endOfDay) {
+            t.hour = 23;
+            t.minute = 59;
+            t.second = 59;
+        }
+    } else {
+        // " hh:mm" or " hh:mm:ss" (also with 'T').
+        if ((text[10] != ' ' && text[10] != 'T') || (text.size() != 16 && text.size() != 19) ||
+            !ReadDigits(text, 11, 2, &t.hour) || text[13] != ':' ||
+            !ReadDigits(text, 14, 2, &t.minute))
+            return false;
+        if (text.size() == 19 && (text[16] != ':' || !ReadDigits(text, 17, 2, &t.second)))
+            return false;
+    }
+    return UtcToEpoch(t, seconds);
 }
 
 } // namespace vantrel

@@ -78,4 +78,10 @@ std::vector<std::u16string> UniquePatterns(const std::vector<std::u16string>& pa
 std::uint64_t ReadSizeText(std::string_view text, std::uint64_t minimum = 0,
                            std::uint64_t maximum = UINT64_MAX);
 
+// A date typed for the date range, read as the settings page reads its pickers: UTC
+// calendar time, no zone shift. "YYYY-MM-DD" or "YYYY/MM/DD", optionally followed by a
+// blank or 'T' and "hh:mm" or "hh:mm:ss". A date alone means 00:00:00, or 23:59:59 when
+// endOfDay is set (so that a "to" date includes its whole day). False for anything else.
+bool ReadDateText(std::string_view text, bool endOfDay, std::int64_t* seconds);
+
 } // namespace vantrel

@@ -91,3 +91,22 @@ TEST(ColumnText, DateTimeInLocalTime) {
         ::unsetenv("TZ");
     ::tzset();
 }
+
+TEST(DateField, ReadsUtcDatesAndTimes) {
+    std::int64_t seconds = 0;
+    ASSERT_TRUE(ReadDateText("2019-08-14", false, &seconds));
+    EXPECT_EQ(seconds, 1565740800);
+    ASSERT_TRUE(ReadDateText("2019/08/14", true, &seconds));
+    EXPECT_EQ(seconds, 1565827199); // the whole day
+    ASSERT_TRUE(ReadDateText("2019-08-14 10:00", true, &seconds));
+    EXPECT_EQ(seconds, 1565776800); // an explicit time wins over endOfDay
+    ASSERT_TRUE(ReadDateText("2107-12-31T23:59:58", false, &seconds));
+    EXPECT_EQ(seconds, 4354819198);
+
+    seconds = 42;
+    for (const char* bad :
+         {"", "2019-8-14", "2019-08-14x", "2019-08/14", "2019-02-30", "2019-08-14 24:00",
+          "2019-08-14 10:00:", "14/08/2019", "2019-08-14 10:0a", "abcd-ef-gh"})
+        EXPECT_FALSE(ReadDateText(bad, false, &seconds)) << bad;
+    EXPECT_EQ(seconds, 42);
+}
