@@ -3,6 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <iconv.h>
+#include <memory>
 #include <mutex>
 
 namespace vantrel {
@@ -87,13 +88,50 @@ bool IsAnsiLeadByte(std::uint8_t byte) {
     return State().leadBytes[byte];
 }
 
+namespace {
+
+void AppendUtf16Le(std::u16string& out, const char* begin, const char* end) {
+    for (const char* p = begin; p + 1 < end; p += 2)
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
+                                            (static_cast<unsigned char>(p[1]) << 8)));
+}
+
+// A decoder per thread, reopened when the code page changes: opening an iconv descriptor
+// costs more than converting a name, and scans decode millions of them.
+Iconv& ThreadDecoder(const std::string& codePage) {
+    thread_local std::string name;
+    thread_local std::unique_ptr<Iconv> decoder;
+    if (!decoder || name != codePage) {
+        decoder = std::make_unique<Iconv>("UTF-16LE", codePage.c_str());
+        name = codePage;
+    }
+    ::iconv(decoder->Get(), nullptr, nullptr, nullptr, nullptr); // initial state
+    return *decoder;
+}
+
+} // namespace
+
 std::u16string DecodeAnsi(std::span<const std::uint8_t> bytes) {
     std::u16string out;
-    Iconv cd("UTF-16LE", AnsiCodePage().c_str());
+    Iconv& cd = ThreadDecoder(AnsiCodePage());
     if (!cd.Ok()) {
         for (auto b : bytes)
             out.push_back(b < 0x80 ? static_cast<char16_t>(b) : u'\uFFFD');
         return out;
+    }
+    // The whole text at once first: most names and texts are clean.
+    {
+        std::string buffer(bytes.size() * 4 + 8, '\0');
+        char* inPtr = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
+        std::size_t inLeft = bytes.size();
+        char* outPtr = buffer.data();
+        std::size_t outLeft = buffer.size();
+        if (::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+            inLeft == 0) {
+            AppendUtf16Le(out, buffer.data(), outPtr);
+            return out;
+        }
+        ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
     }
     std::size_t pos = 0;
     char buffer[4];
@@ -113,9 +151,7 @@ std::u16string DecodeAnsi(std::span<const std::uint8_t> bytes) {
             pos += 1;
             continue;
         }
-        for (char* p = buffer; p + 1 < outPtr; p += 2)
-            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
-                                                (static_cast<unsigned char>(p[1]) << 8)));
+        AppendUtf16Le(out, buffer, outPtr);
         pos += width;
     }
     return out;
