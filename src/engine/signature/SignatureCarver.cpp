@@ -44,8 +44,10 @@ std::uint64_t SignatureCarver::Step(std::uint64_t rangeStart, std::uint64_t rang
         const std::uint64_t left = rangeLength - position;
         const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, chunkSectors_));
         if (count <= kCarveWindowSectors) {
-            // The remaining sectors cannot hold a start with its full window. A file whose
-            // end was never seen is dropped rather than given a guessed length.
+            // The remaining sectors cannot hold a start with its full window, but an open
+            // file may still end in them. A file whose end is never seen is dropped rather
+            // than given a guessed length.
+            FinishInTail(rangeStart + position, count, read, found);
             current_ = {};
             return kCarveComplete;
         }
@@ -94,6 +96,20 @@ std::uint32_t SignatureCarver::ExamineChunk(Bytes chunk, std::uint64_t firstLba,
             ++i;
     }
     return static_cast<std::uint32_t>(tested);
+}
+
+void SignatureCarver::FinishInTail(std::uint64_t lba, std::uint32_t count,
+                                   const CarveChunkReader& read, const FoundFileSink& found) {
+    if (!current_.open || current_.size != 0 || count == 0)
+        return;
+    const std::span<std::uint8_t> tail(chunk_.data(),
+                                       static_cast<std::size_t>(count) * sectorSize_);
+    std::fill(tail.begin(), tail.end(), std::uint8_t{0});
+    read(lba, count, tail);
+    for (std::uint32_t i = 0; i < count && current_.size == 0; ++i)
+        FindEnd(tail, static_cast<std::size_t>(i) * sectorSize_, lba + i);
+    if (current_.size != 0)
+        Emit(found);
 }
 
 void SignatureCarver::Open(std::uint64_t lba, FileKind kind, std::uint64_t headerLength) {

@@ -88,8 +88,8 @@ public:
     // LBAs) from `position` (sectors of the range already done): reads chunks through
     // `read` until the position has advanced more than 32 sectors or the range ends, and
     // reports found files through `found`. Returns the new position, or kCarveComplete
-    // when fewer than 9 sectors remain (a file still open then is dropped: its end was
-    // never seen) or the position is already at the end.
+    // when fewer than 9 sectors remain or the position is already at the end. An open
+    // file may still end in those last sectors; one whose end is never seen is dropped.
     std::uint64_t Step(std::uint64_t rangeStart, std::uint64_t rangeLength, std::uint64_t position,
                        const CarveChunkReader& read, const FoundFileSink& found);
 
@@ -103,6 +103,10 @@ private:
     void Emit(const FoundFileSink& found);
     // Sets the open file's size when its end lies in the sector at `sectorOffset`.
     void FindEnd(Bytes chunk, std::size_t sectorOffset, std::uint64_t lba);
+    // Looks for the open file's end in the last sectors of the range, which are too few
+    // to be tested as starts.
+    void FinishInTail(std::uint64_t lba, std::uint32_t count, const CarveChunkReader& read,
+                      const FoundFileSink& found);
 
     CarvedFile current_;
     std::uint32_t sectorSize_ = 512;

@@ -170,6 +170,36 @@ TEST(SignatureCarver, ShortRangesAndOpenFilesAtTheEnd) {
     ExpectFiles(run.files, {});
 }
 
+// The last 8 sectors of a range are never tested as starts, but a file still open there
+// ends at its end marker or text end instead of being lost.
+TEST(SignatureCarver, OpenFilesEndInTheLastEightSectors) {
+    SectorImage image(64);
+    image.Place(10, JpegHead());
+    const std::uint8_t eoi[] = {0xFF, 0xD9, 0x00, 0x00};
+    std::memcpy(image.Bytes().data() + 26 * 512 + 7, eoi, 4);
+    image.Place(29, Sample(FileKind::Wav).bytes); // in the tail: not a start
+    CarveRun run = CarveImage(image.Bytes(), 512, 0, 30);
+    ExpectFiles(run.files, {{10, 16 * 512 + 9, FileKind::Jpg}});
+
+    ByteVector text;
+    for (int i = 0; i < 12; ++i) {
+        const ByteVector sector = TextSector();
+        text.insert(text.end(), sector.begin(), sector.end());
+    }
+    text.resize(text.size() - 12);
+    SectorImage second(64);
+    second.Place(20, text);
+    // Text from sector 20 (the last start tested in 30 sectors) to sector 31: its end lies
+    // past the range and is not followed there.
+    run = CarveImage(second.Bytes(), 512, 0, 30);
+    ExpectFiles(run.files, {});
+    text.resize(6 * 512 - 12);
+    SectorImage third(64);
+    third.Place(20, text);
+    run = CarveImage(third.Bytes(), 512, 0, 30);
+    ExpectFiles(run.files, {{20, 6 * 512 - 12, FileKind::Txt}});
+}
+
 // Chunks overlap by 8 sectors: carving step by step finds exactly what one pass over
 // the whole image finds, including files starting or ending around chunk edges, and the
 // steps advance 56 sectors at a time inside a range that begins at sector 100.
