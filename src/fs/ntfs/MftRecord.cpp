@@ -57,6 +57,15 @@ bool MftRecord::LoadFromBytes(NtfsVolume& volume, std::uint64_t recordNumber,
     return true;
 }
 
+bool MftRecord::LoadFromLba(NtfsVolume& volume, std::uint64_t lba) {
+    volume_ = nullptr;
+    attributes_.clear();
+    std::vector<std::uint8_t> bytes(volume.RecordSize());
+    if (!volume.ReadBytes(lba, 0, bytes))
+        return false;
+    return LoadFromBytes(volume, volume.RecordNumberAtLba(lba), std::move(bytes));
+}
+
 const NtfsAttribute* MftRecord::FindAttribute(std::uint32_t type, int id) const {
     const NtfsAttribute* found = nullptr;
     for (const NtfsAttribute& a : attributes_) {

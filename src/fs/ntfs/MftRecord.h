@@ -49,6 +49,9 @@ public:
     // whole sector run); the volume supplies the geometry and later data reads.
     bool LoadFromBytes(NtfsVolume& volume, std::uint64_t recordNumber,
                        std::vector<std::uint8_t> bytes);
+    // The record that a raw scan found starting at window LBA lba, numbered by the MFT
+    // map (RecordNumberAtLba).
+    bool LoadFromLba(NtfsVolume& volume, std::uint64_t lba);
 
     bool IsLoaded() const { return volume_ != nullptr; }
     const MftRecordHeader& Header() const { return header_; }

@@ -61,7 +61,11 @@ bool MftRecord::ReadCompressed(const NtfsAttribute& attribute, std::uint64_t off
 // A unit whose clusters are all stored is kept as it is; one that ends in sparse clusters
 // (or past the runs) holds LZNT1 data in its stored clusters; an all-sparse unit is zeros.
 bool MftRecord::LoadUnit(const NtfsAttribute& attribute, std::uint64_t unit) {
-    if (unitAttribute_ == &attribute && unitIndex_ == unit && !unitData_.empty())
+    // The cache only serves this record's own attributes: an address alone could be that
+    // of a copy, or of a new attribute where an old one lived.
+    const bool owned = std::any_of(attributes_.begin(), attributes_.end(),
+                                   [&](const NtfsAttribute& a) { return &a == &attribute; });
+    if (owned && unitAttribute_ == &attribute && unitIndex_ == unit && !unitData_.empty())
         return true;
     unitAttribute_ = nullptr;
     const std::uint64_t clusters = attribute.CompressionUnitClusters();
@@ -95,7 +99,7 @@ bool MftRecord::LoadUnit(const NtfsAttribute& attribute, std::uint64_t unit) {
             return false;
         }
     }
-    unitAttribute_ = &attribute;
+    unitAttribute_ = owned ? &attribute : nullptr;
     unitIndex_ = unit;
     return true;
 }

@@ -97,6 +97,54 @@ std::uint64_t NtfsVolume::LbaToRecordNumber(std::uint64_t lba) const {
     return lba < mftLba_ ? 0 : (lba - mftLba_) / SectorsPerRecord();
 }
 
+std::uint64_t NtfsVolume::RecordNumberAtLba(std::uint64_t lba) const {
+    if (!IsMftMapped())
+        return LbaToRecordNumber(lba);
+    const std::uint64_t spc = SectorsPerCluster();
+    for (const NtfsRun& run : mftRuns_) {
+        if (run.sparse)
+            continue;
+        const std::uint64_t first = ClusterToLba(static_cast<std::uint64_t>(run.lcn));
+        const std::uint64_t sectors = MulSat(run.clusters, spc);
+        if (lba >= first && lba - first < sectors) {
+            const std::uint64_t sector = AddSat(MulSat(run.vcn, spc), lba - first);
+            return MulSat(sector, sectorSize_) / recordSize_;
+        }
+    }
+    return LbaToRecordNumber(lba);
+}
+
+bool NtfsVolume::ReadVolumeLabel(std::u16string* label) {
+    MftRecord volume;
+    if (!volume.Load(*this, kVolumeRecordNumber))
+        return false;
+    const NtfsAttribute* name = volume.FindAttribute(kAttrVolumeName, kLowestAttributeId);
+    if (name == nullptr || !name->IsResident())
+        return false;
+    const ByteReader r(name->value);
+    label->assign(name->value.size() / 2, u'\0');
+    for (std::size_t i = 0; i < label->size(); ++i)
+        (*label)[i] = static_cast<char16_t>(r.U16(2 * i));
+    return true;
+}
+
+NtfsBootRecord MakeNtfsBootRecord(std::uint16_t bytesPerSector, std::uint8_t sectorsPerCluster,
+                                  std::uint64_t mftCluster, std::uint64_t totalSectors) {
+    NtfsBootRecord boot;
+    boot.jump = {0xEB, 0x52, 0x90};
+    std::copy_n("NTFS    ", 8, boot.oemName.begin());
+    boot.bytesPerSector = bytesPerSector;
+    boot.sectorsPerCluster = sectorsPerCluster;
+    boot.media = 0xF8;
+    boot.sectorsPerTrack = 63;
+    boot.numHeads = 255;
+    boot.totalSectors = totalSectors;
+    boot.mftCluster = mftCluster;
+    boot.endMarker = 0;
+    boot.signature = 0xAA55;
+    return boot;
+}
+
 std::uint64_t NtfsVolume::MappedRecordCount() const {
     return IsMftMapped() ? mftBytes_ / recordSize_ : 0;
 }

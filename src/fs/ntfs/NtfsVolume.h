@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace vantrel {
@@ -43,6 +44,12 @@ public:
     // The contiguous rule from the MFT's first cluster, used by the raw record scans.
     std::uint64_t RecordLba(std::uint64_t recordNumber) const;
     std::uint64_t LbaToRecordNumber(std::uint64_t lba) const;
+    // The record stored at lba according to the MFT map (LbaToRecordNumber without a map
+    // or outside it), so that a record found by a raw scan loads as the same record.
+    std::uint64_t RecordNumberAtLba(std::uint64_t lba) const;
+
+    // The $VOLUME_NAME of record 3. False when the record or the attribute is missing.
+    bool ReadVolumeLabel(std::u16string* label);
 
     // Reads record n's RecordSize bytes, as stored (fixups not applied): through the MFT
     // map when record 0 gave one, else by the contiguous rule.
@@ -74,6 +81,11 @@ private:
     std::vector<NtfsRun> mftRuns_;
     std::uint64_t mftBytes_ = 0;
 };
+
+// The volume description a scan builds when only the $MFT record was found: "NTFS    ",
+// media 0xF8, 63 sectors per track and 255 heads, signature 0xAA55.
+NtfsBootRecord MakeNtfsBootRecord(std::uint16_t bytesPerSector, std::uint8_t sectorsPerCluster,
+                                  std::uint64_t mftCluster, std::uint64_t totalSectors);
 
 // Bytes per cluster from the boot sector's sectors-per-cluster byte: values above 0x80
 // stand for 2^(256 - value) sectors (clusters of 128 KiB and more).

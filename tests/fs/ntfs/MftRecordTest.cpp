@@ -205,8 +205,14 @@ TEST(NtfsVolume, RecordsOfAFragmentedMftAreFoundThroughItsRunList) {
     ASSERT_TRUE(record.Load(volume, 9));
     EXPECT_EQ(record.FileName(), u"real record");
     EXPECT_FALSE(record.Load(volume, 16)); // past the MFT
-    // Raw scans keep the contiguous rule.
+    // Raw scans keep the contiguous rule; a record found at an LBA is numbered by the map.
     EXPECT_EQ(volume.RecordLba(9), 32u + 18u);
+    const std::uint64_t realLba = 40 * 8 + 2;
+    EXPECT_EQ(volume.RecordNumberAtLba(realLba), 9u);
+    EXPECT_EQ(volume.RecordNumberAtLba(32 + 18), 9u); // inside the first run: same as contiguous
+    ASSERT_TRUE(record.LoadFromLba(volume, realLba));
+    EXPECT_EQ(record.RecordNumber(), 9u);
+    EXPECT_EQ(record.FileName(), u"real record");
 
     // Without a usable record 0 the contiguous rule is the fallback.
     image.PutRecord(0, ByteVector(1024, 0));

@@ -6,6 +6,7 @@
 #include "MemoryDisk.h"
 #include "fs/ntfs/MftRecord.h"
 #include "fs/ntfs/NtfsDirectory.h"
+#include "fs/ntfs/NtfsFile.h"
 #include "fs/ntfs/NtfsMftSelfRecord.h"
 #include "fs/ntfs/NtfsVolume.h"
 #include "platform/Utf.h"
@@ -287,4 +288,61 @@ TEST_F(NtfsImage, TwoKilobyteSectorVolumeReadsOnEitherDeviceSectorSize) {
         ASSERT_TRUE(ListNtfsDirectory(image->volume, docs->recordNumber, &entries));
         EXPECT_EQ(entries.size(), 151u);
     }
+}
+
+TEST_F(NtfsImage, VolumeLabelAndFilesAsTheResultTreeReadsThem) {
+    std::u16string label;
+    ASSERT_TRUE(Volume().ReadVolumeLabel(&label));
+    EXPECT_EQ(label, u"vantrel");
+
+    const auto root = List(5);
+    const auto packed = List(Find(root, u"packed")->recordNumber);
+    NtfsFile text;
+    ASSERT_TRUE(text.Open(Volume(), Find(packed, u"text.txt")->recordNumber));
+    EXPECT_TRUE(text.IsCompressed());
+    EXPECT_EQ(text.Name(), u"text.txt");
+    // Read in the 32 KiB pieces a viewer or salvage uses.
+    const ByteVector expected = CompressibleText();
+    ASSERT_EQ(text.Size(), expected.size());
+    ByteVector got(expected.size());
+    for (std::size_t at = 0; at < got.size(); at += 32768) {
+        const std::size_t n = std::min<std::size_t>(32768, got.size() - at);
+        ASSERT_TRUE(text.Read(at, n, got.data() + at));
+    }
+    EXPECT_EQ(got, expected);
+
+    NtfsFile small;
+    ASSERT_TRUE(small.Open(Volume(), Find(root, u"small.txt")->recordNumber));
+    EXPECT_TRUE(small.IsResident());
+    EXPECT_EQ(small.ResidentData(), Text("hello, resident world\n"));
+    EXPECT_FALSE(small.Open(Volume(), Find(root, u"docs")->recordNumber)); // a folder has no $DATA
+}
+
+TEST_F(NtfsImage, VolumeWithoutBootSectorOpensFromItsMftRecord) {
+    ByteVector bytes = bytes_;
+    std::fill_n(bytes.begin(), 512, std::uint8_t{0});
+    const std::uint64_t totalSectors = bytes.size() / 512;
+    // What the scan does: find the MFT's own record, derive the MFT cluster for a guessed
+    // cluster size and open a described volume.
+    std::uint64_t mftLba = 0;
+    for (std::uint64_t lba = 1; lba < totalSectors; ++lba) {
+        if (IsMftSelfRecord(Bytes(bytes.data() + lba * 512, 512))) {
+            mftLba = lba;
+            break;
+        }
+    }
+    ASSERT_NE(mftLba, 0u);
+    MemoryDisk disk(std::move(bytes), 512);
+    CDiskWindow window;
+    ASSERT_TRUE(window.Open(&disk, 0, 0));
+    NtfsVolume volume;
+    EXPECT_FALSE(volume.Open(window, 0));
+    ASSERT_TRUE(
+        volume.OpenWithBootRecord(window, 0, MakeNtfsBootRecord(512, 8, mftLba / 8, totalSectors)));
+    EXPECT_TRUE(volume.IsMftMapped());
+    std::vector<NtfsDirectoryEntry> entries;
+    ASSERT_TRUE(ListNtfsDirectory(volume, 5, &entries));
+    const NtfsDirectoryEntry* binary = Find(entries, u"binary.bin");
+    ASSERT_NE(binary, nullptr);
+    EXPECT_EQ(ReadFile(volume, binary->recordNumber), Pattern(7, 150000));
 }
