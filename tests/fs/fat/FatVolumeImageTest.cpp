@@ -59,6 +59,10 @@ struct ImageCase {
     std::uint64_t volumeLba = 0;
 };
 
+void PrintTo(const ImageCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 std::vector<std::uint8_t> LoadFile(const std::filesystem::path& path, std::size_t lead) {
     std::vector<std::uint8_t> bytes(lead, 0);
     std::FILE* file = std::fopen(path.c_str(), "rb");
