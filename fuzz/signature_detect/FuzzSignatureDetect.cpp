@@ -21,20 +21,35 @@ void Check(bool condition) {
         __builtin_trap();
 }
 
+// Drives whole steps, so chunk overlaps and the range tail are exercised too.
 void CarveAll(Bytes bytes, std::uint32_t sectorSize) {
     SignatureCarver carver;
     Check(carver.Reset(sectorSize));
-    const std::size_t sectors = bytes.size() / sectorSize;
+    const std::uint64_t sectors = bytes.size() / sectorSize;
     std::uint64_t lastStart = 0;
     bool any = false;
-    carver.ExamineChunk(bytes, 0, [&](const FoundCarvedFile& file) {
+    const CarveChunkReader read = [&](std::uint64_t lba, std::uint32_t count,
+                                      std::span<std::uint8_t> out) {
+        Check(lba + count <= sectors && out.size() == std::size_t{count} * sectorSize);
+        std::memcpy(out.data(), bytes.data() + lba * sectorSize, out.size());
+    };
+    const FoundFileSink found = [&](const FoundCarvedFile& file) {
         Check(file.size != 0);
         Check(file.startLba < sectors);
         Check(!any || file.startLba > lastStart);
         Check(file.name.size() == 17 + KindExtension(file.kind).size());
         lastStart = file.startLba;
         any = true;
-    });
+    };
+    std::uint64_t position = 0;
+    for (std::uint64_t steps = 0;; ++steps) {
+        Check(steps <= sectors);
+        const std::uint64_t result = carver.Step(0, sectors, position, read, found);
+        if (result == kCarveComplete)
+            break;
+        Check(result > position && result <= sectors);
+        position = result;
+    }
 }
 
 } // namespace
