@@ -7,6 +7,7 @@
 #include "device/PassThroughDisk.h"
 #include "device/SysfsDisk.h"
 #include "platform/Privileges.h"
+#include "platform/ScsiPassThrough.h"
 
 #include <cerrno>
 
@@ -109,8 +110,14 @@ bool EnumerateDrives(DriveList& list, bool includeFixed, bool includeRemovable,
             if (!includeRemovable || (entry.name != "fd0" && entry.name != "fd1"))
                 continue;
             auto floppy = std::make_unique<CBiosDisk>(MakeLinuxFloppyBios(paths.devRoot));
-            if (floppy->Open(entry.name == "fd0" ? 0 : 1))
+            if (floppy->Open(entry.name == "fd0" ? 0 : 1)) {
                 floppies.push_back(std::move(floppy));
+            } else {
+                ScsiHandle probe; // only to learn why the drive cannot be opened
+                const std::string node = paths.devRoot + "/" + entry.name;
+                NoteUnopened(unopened, node, probe.Open(node) ? 0 : probe.LastErrno(), entry,
+                             paths);
+            }
             continue;
         }
         auto disk = OpenDisk(entry, paths, unopened);

@@ -36,10 +36,7 @@ std::optional<BlockDeviceEntry> BlockDeviceOfNode(const std::string& node,
             return std::nullopt;
         name = block;
     }
-    for (BlockDeviceEntry& entry : ListBlockDevices(paths.sysfsRoot))
-        if (entry.name == name)
-            return std::move(entry);
-    return std::nullopt;
+    return ReadBlockDevice(paths.sysfsRoot, name);
 }
 
 std::vector<std::string> MountsOfDevice(const BlockDeviceEntry& entry, const SystemPaths& paths) {

@@ -1,5 +1,6 @@
 #include "device/FloppyBios.h"
 #include "platform/ReadOnlyFile.h"
+#include "platform/ScsiPassThrough.h"
 
 #include <cstring>
 
@@ -18,7 +19,12 @@ public:
     bool GetDeviceParameters(int biosDrive,
                              std::array<std::uint8_t, kDeviceParameterBlockSize>& block) override {
         block.fill(0);
-        if (biosDrive < 0 || biosDrive > 1 || !Reopen(biosDrive))
+        if (biosDrive < 0 || biosDrive > 1)
+            return false;
+        // The drive exists when its node opens without waiting for a medium, as the
+        // BIOS knows its drives whether a disk is in or not; reads open it normally.
+        ScsiHandle drive;
+        if (!drive.Open(DriveNode(biosDrive)))
             return false;
         block[1] = kDeviceType144;
         return true;

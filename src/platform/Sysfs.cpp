@@ -75,7 +75,7 @@ void CollectHolders(const fs::path& blockClass, const fs::path& folder, int dept
     }
 }
 
-BlockDeviceEntry ReadBlockDevice(const fs::path& root, const std::string& name) {
+BlockDeviceEntry ReadEntry(const fs::path& root, const std::string& name) {
     const fs::path folder = root / "block" / name;
     BlockDeviceEntry entry;
     entry.name = name;
@@ -177,8 +177,16 @@ bool NaturalLess(const std::string& a, const std::string& b) {
 std::vector<BlockDeviceEntry> ListBlockDevices(const std::string& sysfsRoot) {
     std::vector<BlockDeviceEntry> devices;
     for (const std::string& name : ListNames(fs::path(sysfsRoot) / "block"))
-        devices.push_back(ReadBlockDevice(sysfsRoot, name));
+        devices.push_back(ReadEntry(sysfsRoot, name));
     return devices;
+}
+
+std::optional<BlockDeviceEntry> ReadBlockDevice(const std::string& sysfsRoot,
+                                                const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+        !Exists(fs::path(sysfsRoot) / "block" / name / "dev"))
+        return std::nullopt;
+    return ReadEntry(sysfsRoot, name);
 }
 
 std::vector<ScsiGenericEntry> ListScsiGeneric(const std::string& sysfsRoot) {

@@ -5,6 +5,7 @@
 // their own.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct BlockDeviceEntry {
 // The whole disks listed under <sysfsRoot>/block, sorted by name in natural order
 // ("sda" < "sdb" < "sdaa", "nvme0n2" < "nvme0n10"). Partitions are never listed.
 std::vector<BlockDeviceEntry> ListBlockDevices(const std::string& sysfsRoot);
+// One disk of <sysfsRoot>/block; empty when the kernel lists no whole disk of that name.
+std::optional<BlockDeviceEntry> ReadBlockDevice(const std::string& sysfsRoot,
+                                                const std::string& name);
 
 struct ScsiGenericEntry {
     std::string name; // "sg0"
