@@ -116,6 +116,15 @@ bool RenamePath(const std::string& from, const std::string& to, bool replace, in
     return false;
 }
 
+bool ExistingFileInfo(const std::string& path, std::uint64_t* size, std::int64_t* modifyTime) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    *size = static_cast<std::uint64_t>(info.st_size);
+    *modifyTime = static_cast<std::int64_t>(info.st_mtime);
+    return true;
+}
+
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }

@@ -37,6 +37,9 @@ private:
 // Renames from to to. Without replace an existing to is kept and the call fails with
 // EEXIST. The last component of to is never followed if it is a symbolic link.
 bool RenamePath(const std::string& from, const std::string& to, bool replace, int* error);
+// Size and modification time of an existing file, as the file system reports them
+// (following links); false when it cannot be examined.
+bool ExistingFileInfo(const std::string& path, std::uint64_t* size, std::int64_t* modifyTime);
 // Removes a file (not a folder); true when it is gone.
 bool RemoveFile(const std::string& path);
 // The system's text for an errno value.

@@ -62,6 +62,8 @@ struct SalvageJob {
     // The examined device node or image file. When set, a destination on that device (or
     // on the file system holding the image) is refused before anything is written.
     std::string sourcePath;
+    // Writing beside an image file cannot change the image; a user may allow it.
+    bool allowSourceImageFileSystem = false;
     std::vector<SalvageItem> items;
     // Folder salvage takes deleted files and sub-folders too unless this is off.
     bool includeDeleted = true;

@@ -142,7 +142,10 @@ bool SalvageRun::PrepareDestination() {
     if (!job_.sourcePath.empty()) {
         const DestinationConflict conflict =
             CheckDestination(job_.sourcePath, job_.destination.string());
-        if (conflict != DestinationConflict::None) {
+        if (conflict == DestinationConflict::SourceImageFileSystem &&
+            job_.allowSourceImageFileSystem) {
+            Log("回収元のイメージファイルと同じファイルシステムに回収します");
+        } else if (conflict != DestinationConflict::None) {
             job_.summary.refused = true;
             job_.summary.refusal = ConflictText(conflict);
             Log(job_.summary.refusal);

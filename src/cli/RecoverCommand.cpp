@@ -1,0 +1,212 @@
+#include "cli/BrowseTree.h"
+#include "cli/Command.h"
+#include "cli/RecoverProgress.h"
+#include "cli/RecoverQuestions.h"
+#include "engine/partition/DriveNode.h"
+#include "engine/partition/PartitionNode.h"
+#include "engine/request/RequestQueue.h"
+#include "engine/salvage/Manifest.h"
+#include "engine/salvage/SalvageWorker.h"
+#include "engine/tree/FileEntry.h"
+#include "platform/Terminal.h"
+#include "platform/Utf.h"
+
+#include <iostream>
+
+namespace vantrel::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// "P0 <partition> <volume root>" for a volume inside a partition (the id keeps two
+// partitions of the same kind apart), the volume root's name alone for a volume that
+// fills the whole device.
+std::u16string VolumeFolderName(const ResultNode& volumeRoot) {
+    const ResultNode* holder = volumeRoot.Parent();
+    if (!holder || !holder->Parent())
+        return volumeRoot.Name();
+    std::string id = IdPath(*holder);
+    for (char& c : id)
+        if (c == '/')
+            c = '-';
+    return FromUtf8("P" + id + " ") + holder->Name() + u" " + volumeRoot.Name();
+}
+
+void AddVolumes(ResultNode& below, std::vector<SalvageItem>* items) {
+    ExpandDisks(below);
+    for (ResultNode* root : ExistingFolderRoots(below))
+        items->push_back({nullptr, nullptr, root, VolumeFolderName(*root)});
+}
+
+bool IsDiskNode(const ResultNode& node) {
+    return dynamic_cast<const DriveNode*>(&node) || dynamic_cast<const PartitionNode*>(&node);
+}
+
+// Handles one request from the worker on this (the main) thread.
+void Handle(const UiRequest& request, const RecoverPolicy& policy, RecoverProgress& progress,
+            int* answer) {
+    switch (request.Message()) {
+    case msg::kLogLine:
+        // Analysis of each folder on the way would drown the useful lines.
+        if (request.strings.size() == 2 && request.strings[1] != u"解析をしています") {
+            progress.Clear();
+            std::cerr << PrintableName(request.strings[1]) << "\n";
+            progress.Redraw(true);
+        }
+        break;
+    case msg::kSalvageStart:
+        progress.Start(request.value);
+        break;
+    case msg::kSalvageFileStart:
+        progress.File(PrintableName(request.text), request.value);
+        break;
+    case msg::kSalvageFileProgress:
+        progress.Bytes(request.value);
+        break;
+    case msg::kSalvageRecovered:
+        progress.FilesDone(request.value);
+        break;
+    case msg::kAskOverwrite:
+    case msg::kAskSizeLimit:
+    case msg::kAskContinueAfterFailure:
+        progress.Clear();
+        *answer = AnswerQuestion(policy, request, std::cerr);
+        progress.Redraw(true);
+        break;
+    default:
+        break;
+    }
+}
+
+int RunRecover(const std::vector<std::string>& args) {
+    ArgParser parser(args, {"--to", "--overwrite", "--on-error", "--fat-limit"},
+                     {"--all", "--no-deleted", "--allow-same-filesystem"});
+    if (parser.WantsHelp()) {
+        std::cout << Commands().at("recover").usage;
+        return kExitOk;
+    }
+    if (!parser.Ok())
+        return UsageError(parser.Error());
+    const auto& positional = parser.Positional();
+    const bool all = parser.Flag("--all");
+    if (positional.empty() || (positional.size() == 1 && !all) || (positional.size() > 1 && all))
+        return UsageError("SOURCE と、NODE または --all のどちらかを指定してください"
+                          "（vantrel-cli recover --help）");
+    if (!parser.HasValue("--to") || parser.Value("--to").empty())
+        return UsageError("回収先のフォルダを --to で指定してください");
+    RecoverPolicy policy;
+    if (!ParseQuestionMode(parser.Value("--overwrite", "ask"), "all", "never", &policy.overwrite))
+        return UsageError("--overwrite には ask、all、never のどれかを指定してください");
+    if (!ParseQuestionMode(parser.Value("--on-error", "ask"), "continue", "stop", &policy.onError))
+        return UsageError("--on-error には ask、continue、stop のどれかを指定してください");
+    if (!ParseQuestionMode(parser.Value("--fat-limit", "ask"), "cut", "skip", &policy.fatLimit))
+        return UsageError("--fat-limit には ask、cut、skip のどれかを指定してください");
+    policy.terminal = StdinIsTerminal();
+
+    auto session = OpenBrowseSession(positional[0]);
+    if (!session)
+        return kExitUsage;
+    SalvageJob job;
+    job.destination = parser.Value("--to");
+    job.sourcePath = positional[0];
+    job.allowSourceImageFileSystem = parser.Flag("--allow-same-filesystem");
+    job.includeDeleted = !parser.Flag("--no-deleted");
+    job.writeManifest = true;
+    job.describeSource = [](const ResultNode* parent, const FileEntry& entry) {
+        return parent ? FileDisplayPath(*parent, entry) : ToUtf8(entry.name);
+    };
+    if (all) {
+        AddVolumes(*session->root, &job.items);
+        if (job.items.empty()) {
+            std::cerr << "vantrel-cli: 既存のフォルダが見つかりません: " << positional[0] << "\n";
+            return kExitProblem;
+        }
+    }
+    for (std::size_t i = 1; i < positional.size(); ++i) {
+        TreeItem item;
+        if (!FindItem(*session->root, positional[i], &item))
+            return UsageError("見つかりません: " + positional[i]);
+        if (item.file)
+            job.items.push_back({item.file, item.node, nullptr, {}});
+        else if (IsDiskNode(*item.node))
+            AddVolumes(*item.node, &job.items);
+        else
+            job.items.push_back({nullptr, nullptr, item.node, {}});
+    }
+
+    RequestQueue queue;
+    TreeItemRecord record(&queue, &queue);
+    record.SetNode(session->root.get());
+    RecoverProgress progress(std::cerr, StderrIsTerminal(), TerminalColumns());
+    InstallInterruptFlag();
+    if (!StartSalvage(record, job)) {
+        std::cerr << "vantrel-cli: 回収を開始できませんでした\n";
+        return kExitProblem;
+    }
+    bool stopAsked = false;
+    for (;;) {
+        if (InterruptRequested() && !stopAsked) {
+            // The worker notices it after the piece it is copying.
+            stopAsked = true;
+            record.SetJobState(kJobCancel);
+            progress.Clear();
+            std::cerr << "vantrel-cli: 中止しています…\n";
+        }
+        UiRequest* request = queue.Take(50ms);
+        if (!request) {
+            if (!record.WorkerRunning() && queue.Size() == 0)
+                break;
+            continue;
+        }
+        int answer = msg::kAnswerNone;
+        Handle(*request, policy, progress, &answer);
+        if (answer != msg::kAnswerNone)
+            request->SetAnswer(answer);
+        UiRequest::CompleteAll(request);
+    }
+    record.JoinWorker();
+    progress.Clear();
+
+    const SalvageSummary& s = job.summary;
+    if (s.refused) {
+        std::cerr << "vantrel-cli: " << s.refusal << "\n";
+        return kExitUsage;
+    }
+    std::cout << "回収先: " << job.destination.string() << "\n"
+              << "回収したファイル: " << s.ok + s.cut << " / " << s.total << "（成功 " << s.ok
+              << "、切り詰め " << s.cut << "、スキップ " << s.skipped << "、失敗 " << s.failed
+              << "）\n"
+              << "マニフェスト: " << (job.destination / kManifestName).string() << "\n";
+    if (s.stopped)
+        std::cout << "回収は中止されました\n";
+    const bool everyOk = s.ok == s.total && !s.stopped && !s.endedByAnswer;
+    return everyOk ? kExitOk : kExitProblem;
+}
+
+const CommandRegistrar kRecover{{
+    "recover",
+    "ファイルやフォルダを別のドライブのフォルダへ回収します",
+    "使い方: vantrel-cli recover SOURCE (NODE... | --all) --to DIR [オプション]\n"
+    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
+    "  NODE    回収するファイルまたはフォルダ: ID パス（例 0/3/2）か表示パス\n"
+    "          （vantrel-cli ls / tree で確認できます）。ディスクやパーティションを指定す\n"
+    "          ると、その中の既存のフォルダをすべて回収します\n"
+    "  --all   すべてのパーティションの既存のフォルダを、パーティションとボリュームの名前の\n"
+    "          フォルダに回収します（削除されたファイルとフォルダも含みます）\n"
+    "  --to DIR                     回収先のフォルダ（回収元のディスク上には置けません）\n"
+    "  --overwrite ask|all|never    同じ名前のファイルがあるとき（既定 ask）\n"
+    "  --on-error ask|continue|stop 回収に失敗したとき（既定 ask）\n"
+    "  --fat-limit ask|cut|skip     FAT の回収先に 4GB 以上のファイルを回収するとき（既定 ask）\n"
+    "  --no-deleted                 削除されたファイルとフォルダを回収しません\n"
+    "  --allow-same-filesystem      イメージファイルと同じファイルシステムへの回収を許可します\n"
+    "ask は端末で確認します。端末がないときは安全な答え（上書きしない、続行する、4GB 以上は\n"
+    "回収しない）を選び、そのことを表示します。DIR/manifest.jsonl に各ファイルの結果と\n"
+    "SHA-256 を書きます。Ctrl-C で、書き込み中のファイルを残さずに中止します。\n"
+    "終了コード: 0 すべて成功、1 失敗・スキップ・切り詰め・中止があった、2 使い方の誤り。\n",
+    RunRecover,
+}};
+
+} // namespace
+
+} // namespace vantrel::cli

@@ -1,0 +1,217 @@
+// vantrel-cli recover, run as a user would run it, on disk images built at test time.
+
+#include "Fixtures.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using vantrel::testing::BuildFixture;
+using vantrel::testing::HaveTool;
+using vantrel::testing::RunCommand;
+using vantrel::testing::ScratchDir;
+
+namespace {
+
+struct RecoverRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+RecoverRun Recover(const std::vector<std::string>& args) {
+    static int serial = 0;
+    const fs::path dir = ScratchDir("recover-run-" + std::to_string(serial++));
+    std::string command =
+        Quote((fs::path(VANTREL_BINARY_DIR) / "src" / "cli" / "vantrel-cli").string()) + " recover";
+    for (const std::string& arg : args)
+        command += " " + Quote(arg);
+    command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) +
+               " </dev/null";
+    RecoverRun run;
+    run.status = RunCommand(command);
+    run.out = ReadAll(dir / "out");
+    run.err = ReadAll(dir / "err");
+    return run;
+}
+
+std::string Sha256Of(const fs::path& path) {
+    const fs::path out = path.string() + ".sha";
+    if (RunCommand("sha256sum " + Quote(path.string()) + " >" + Quote(out.string())) != 0)
+        return {};
+    const std::string line = ReadAll(out);
+    fs::remove(out);
+    return line.substr(0, 64);
+}
+
+// The fixture's file contents: lines "<tag> <8-digit line number>\n" cut to size.
+std::string FixtureContent(const std::string& tag, std::size_t size) {
+    std::string text;
+    for (int k = 0; text.size() < size; ++k) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%s %08d\n", tag.c_str(), k);
+        text += line;
+    }
+    return text.substr(0, size);
+}
+
+// "path" -> the whole manifest line, from DIR/manifest.jsonl.
+std::map<std::string, std::string> ManifestLines(const fs::path& dir) {
+    std::map<std::string, std::string> lines;
+    std::istringstream in(ReadAll(dir / "manifest.jsonl"));
+    for (std::string line; std::getline(in, line);) {
+        const std::string key = "{\"path\":\"";
+        if (line.rfind(key, 0) != 0)
+            continue;
+        lines[line.substr(key.size(), line.find('"', key.size()) - key.size())] = line;
+    }
+    return lines;
+}
+
+fs::path OnlySubfolder(const fs::path& dir) {
+    fs::path found;
+    for (const auto& item : fs::directory_iterator(dir))
+        if (item.is_directory())
+            found = found.empty() ? item.path() : fs::path("more than one");
+    return found;
+}
+
+fs::path FatImage(const std::string& script) {
+    if (!HaveTool("mkfs.fat") || !HaveTool("mcopy"))
+        return {};
+    return BuildFixture(script, script.substr(0, script.size() - 3) + ".img");
+}
+
+} // namespace
+
+class RecoverFatImage : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RecoverFatImage, AllReproducesEveryFileByteForByteDeletedOnesIncluded) {
+    const fs::path image = FatImage(GetParam());
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path dir = ScratchDir("recover-all") / "out";
+    // The scratch folder shares the image's file system; this test is about the data.
+    const RecoverRun run =
+        Recover({image.string(), "--all", "--to", dir.string(), "--allow-same-filesystem"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const fs::path volume = OnlySubfolder(dir);
+    ASSERT_TRUE(fs::is_directory(volume)) << "one folder per volume expected";
+    const auto manifest = ManifestLines(dir);
+
+    std::istringstream list(ReadAll(volume / "MANIFEST.TXT"));
+    int files = 0;
+    for (std::string line; std::getline(list, line);) {
+        std::istringstream fields(line);
+        std::string state, tag, shown;
+        std::size_t size = 0;
+        fields >> state >> size >> tag;
+        std::getline(fields >> std::ws, shown);
+        const fs::path path = volume / shown;
+        SCOPED_TRACE(line);
+        if (state == "sjis-dir" || state == "deleted-dir") {
+            EXPECT_TRUE(fs::is_directory(path));
+            continue;
+        }
+        ASSERT_TRUE(fs::is_regular_file(path));
+        EXPECT_EQ(ReadAll(path), FixtureContent(tag, size));
+        const std::string relative = path.lexically_relative(dir).generic_string();
+        ASSERT_EQ(manifest.count(relative), 1u);
+        const std::string& entry = manifest.at(relative);
+        EXPECT_NE(entry.find("\"sha256\":\"" + Sha256Of(path) + "\""), std::string::npos);
+        EXPECT_NE(entry.find("\"status\":\"ok\""), std::string::npos);
+        EXPECT_NE(entry.find(state == "deleted" ? "\"deleted\":true" : "\"deleted\":false"),
+                  std::string::npos);
+        ++files;
+    }
+    EXPECT_GE(files, 12);
+    // MANIFEST.TXT itself is a recovered file too.
+    EXPECT_EQ(manifest.size(), static_cast<std::size_t>(files) + 1);
+    EXPECT_NE(run.out.find("失敗 0"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, RecoverFatImage,
+                         ::testing::Values("fat12_volume.sh", "fat16_volume.sh",
+                                           "fat32_volume.sh"));
+
+TEST(RecoverCommand, SecondRunWithoutATerminalKeepsFilesAndSaysWhy) {
+    const fs::path image = FatImage("fat16_volume.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path dir = ScratchDir("recover-again") / "out";
+    const std::vector<std::string> base = {
+        image.string(), "--all", "--to", dir.string(), "--allow-same-filesystem", "--no-deleted"};
+    ASSERT_EQ(Recover(base).status, 0);
+    const fs::path readme = OnlySubfolder(dir) / "README.TXT";
+    std::ofstream(readme, std::ios::trunc) << "edited";
+    EXPECT_FALSE(fs::exists(OnlySubfolder(dir) / "_ELETED.TXT")) << "--no-deleted ignored";
+
+    const RecoverRun asked = Recover(base);
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_NE(asked.err.find("端末がないため上書きしません"), std::string::npos) << asked.err;
+    EXPECT_EQ(ReadAll(readme), "edited");
+    EXPECT_NE(ReadAll(dir / "manifest.jsonl").find("\"status\":\"skipped\""), std::string::npos);
+
+    auto overwrite = base;
+    overwrite.insert(overwrite.end(), {"--overwrite", "all"});
+    EXPECT_EQ(Recover(overwrite).status, 0);
+    EXPECT_EQ(ReadAll(readme), FixtureContent("readme", 100));
+}
+
+TEST(RecoverCommand, ChosenNodesByDisplayPathAndId) {
+    const fs::path image = FatImage("fat16_volume.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path all = ScratchDir("recover-pick-all") / "out";
+    ASSERT_EQ(
+        Recover({image.string(), "--all", "--to", all.string(), "--allow-same-filesystem"}).status,
+        0);
+    const std::string volumeName = OnlySubfolder(all).filename().string();
+    const fs::path dir = ScratchDir("recover-pick") / "out";
+    // A folder by its display path below the drive node, a file by the same.
+    const RecoverRun run =
+        Recover({image.string(), volumeName + "/日本語のフォルダ", volumeName + "/README.TXT",
+                 "--to", dir.string(), "--allow-same-filesystem"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadAll(dir / "README.TXT"), FixtureContent("readme", 100));
+    EXPECT_EQ(ReadAll(dir / "日本語のフォルダ" / "Sub Folder" / "深い階層" / "data.bin"),
+              FixtureContent("deep", 12345));
+}
+
+TEST(RecoverCommand, RefusesTheImagesFileSystemAndBadUsageBeforeWriting) {
+    const fs::path image = FatImage("fat12_volume.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path dir = ScratchDir("recover-refused") / "out";
+    const RecoverRun refused = Recover({image.string(), "--all", "--to", dir.string()});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("イメージファイルと同じファイルシステム"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(dir));
+
+    EXPECT_EQ(Recover({image.string(), "--all"}).status, 2);
+    EXPECT_EQ(Recover({image.string(), "--to", dir.string()}).status, 2);
+    EXPECT_EQ(Recover({image.string(), "0", "--all", "--to", dir.string()}).status, 2);
+    EXPECT_EQ(Recover({image.string(), "--all", "--to", dir.string(), "--overwrite", "yes"}).status,
+              2);
+    EXPECT_EQ(Recover({image.string(), "no/such/node", "--to", dir.string()}).status, 2);
+    EXPECT_FALSE(fs::exists(dir));
+}
