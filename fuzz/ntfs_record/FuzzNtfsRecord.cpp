@@ -5,6 +5,7 @@
 #include "../ntfs_support/FuzzDisk.h"
 #include "fs/ntfs/MftRecord.h"
 #include "fs/ntfs/NtfsDirectory.h"
+#include "fs/ntfs/NtfsFile.h"
 #include "fs/ntfs/NtfsMftSelfRecord.h"
 #include "fs/ntfs/NtfsVolume.h"
 
@@ -52,5 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::vector<NtfsDirectoryEntry> entries;
     ListNtfsDirectory(volume, 5, &entries);
+    std::u16string label;
+    volume.ReadVolumeLabel(&label);
+    // As a raw scan finds it: at the MFT's LBA, numbered through the map.
+    NtfsFile file;
+    if (file.OpenAt(volume, volume.RecordLba(7))) {
+        std::vector<std::uint8_t> head(std::min<std::uint64_t>(file.Size(), 4096));
+        file.Read(0, head.size(), head.data());
+    }
     return 0;
 }

@@ -115,3 +115,33 @@ TEST(NtfsDirectory, IndexGeometryUsesClustersOrSectorUnits) {
     EXPECT_EQ(IndexGeometry(0, 4096).blockSize, 4096u);
     EXPECT_EQ(IndexGeometry(3000, 4096).blockSize, 4096u);
 }
+
+TEST(NtfsDirectory, BlocksSmallerThanAClusterAreAddressedInSectorUnits) {
+    // 8 KiB clusters, 4 KiB index blocks: the second block of the allocation is VCN 8.
+    TestVolume image(512, 16, 128, 4);
+    image.PutRecord(0, image.MftSelfRecord(4));
+    ByteVector first;
+    Append(first, Entry(20, u"in-first-block"));
+    Append(first, IndexEntryBytes(0, {}, 0x02));
+    ByteVector second;
+    Append(second, Entry(21, u"in-second-block"));
+    Append(second, IndexEntryBytes(0, {}, 0x02));
+    image.PutCluster(40, IndexBlockBytes(0, first));
+    image.PutBytes(40 * 8192 + 4096, IndexBlockBytes(8, second));
+    ByteVector rootEntries;
+    Append(rootEntries, Entry(22, u"a-in-root", 0x01, 0));
+    Append(rootEntries, IndexEntryBytes(0, {}, 0x03, 8));
+    image.PutRecord(5, RecordBuilder(1024, 3)
+                           .Resident(0x30, 1, FileNameValueBytes(5, u".", 3))
+                           .Resident(0x90, 2, IndexRootValue(rootEntries, 4096, true), u"$I30")
+                           .NonResident(0xA0, 3, EncodeRuns({{1, 40}}), 8192, 0, 0, u"$I30")
+                           .Build());
+    for (std::uint64_t n : {20u, 21u, 22u})
+        image.PutRecord(
+            n, FileRecordBytes(u"file-" + std::u16string(1, static_cast<char16_t>(u'0' + n % 10))));
+    NtfsVolume volume;
+    ASSERT_TRUE(image.Open(volume));
+    std::vector<NtfsDirectoryEntry> entries;
+    ASSERT_TRUE(ListNtfsDirectory(volume, 5, &entries));
+    EXPECT_EQ(Names(entries), (std::vector<std::u16string>{u"file-0", u"file-1", u"file-2"}));
+}
