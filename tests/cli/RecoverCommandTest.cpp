@@ -215,3 +215,44 @@ TEST(RecoverCommand, RefusesTheImagesFileSystemAndBadUsageBeforeWriting) {
     EXPECT_EQ(Recover({image.string(), "no/such/node", "--to", dir.string()}).status, 2);
     EXPECT_FALSE(fs::exists(dir));
 }
+
+namespace {
+
+// byte i of pattern(seed) is (i * 31 + seed + (i >> 8)) mod 256, as the NTFS script makes it.
+std::string NtfsPattern(unsigned seed, std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 31 + seed + (i >> 8)) & 255);
+    return bytes;
+}
+
+} // namespace
+
+TEST(RecoverCommand, NtfsVolumeWithCompressedAndSparseFilesComesBackWhole) {
+    const fs::path tool =
+        fs::path(VANTREL_BINARY_DIR) / "tests" / "fixtures" / "ntfs-tool" / "vantrel_ntfs_tool";
+    if (!fs::exists(tool) || !HaveTool("mkntfs") || !HaveTool("ntfscp") || !HaveTool("perl"))
+        GTEST_SKIP() << "the NTFS fixture tool and ntfs-3g are needed";
+    ::setenv("VANTREL_NTFS_TOOL", tool.c_str(), 1);
+    const fs::path image = BuildFixture("ntfs_volume.sh", "ntfs_volume.img");
+    ASSERT_FALSE(image.empty());
+    const fs::path dir = ScratchDir("recover-ntfs") / "out";
+    const RecoverRun run =
+        Recover({image.string(), "--all", "--to", dir.string(), "--allow-same-filesystem"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const fs::path volume = OnlySubfolder(dir);
+    EXPECT_EQ(ReadAll(volume / "small.txt"), "hello, resident world\n");
+    EXPECT_EQ(ReadAll(volume / "binary.bin"), NtfsPattern(7, 150000));
+    EXPECT_EQ(ReadAll(volume / "docs" / "sub" / "deep.bin"), NtfsPattern(3, 9000));
+    EXPECT_EQ(ReadAll(volume / "docs" / "file-042.txt"), "contents of file 042\n");
+    EXPECT_EQ(ReadAll(volume / "日本語フォルダ" / "ファイル.txt"), "japanese\n");
+    std::string text;
+    for (int i = 1; i <= 8000; ++i)
+        text += "line " + std::to_string(i) + " of compressible text\n";
+    EXPECT_EQ(ReadAll(volume / "packed" / "text.txt"), text);
+    EXPECT_EQ(ReadAll(volume / "holey.bin"), std::string(300000, '\0') + "after the hole\n");
+    const auto manifest = ManifestLines(dir);
+    const std::string binary = (volume / "binary.bin").lexically_relative(dir).generic_string();
+    ASSERT_EQ(manifest.count(binary), 1u);
+    EXPECT_NE(manifest.at(binary).find(Sha256Of(volume / "binary.bin")), std::string::npos);
+}
