@@ -29,7 +29,7 @@ public:
         const std::vector<std::uint8_t>& value = root->value;
         IndexRootHeader header;
         if (!root->IsResident() || !ParseIndexRoot(value, &header))
-            return true; // a folder with an unreadable root lists nothing
+            return false;
         geometry_ = IndexGeometry(header.indexBlockSize, volume_.BytesPerCluster());
         allocation_ = folder_.FindAttribute(kAttrIndexAllocation, kLowestAttributeId);
         const std::uint64_t start =

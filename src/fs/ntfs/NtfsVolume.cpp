@@ -220,8 +220,8 @@ bool NtfsVolume::ReadRunData(const std::vector<NtfsRun>& runs, std::uint64_t off
         if (run == runs.end())
             return false;
         const std::uint64_t position = offset + done;
-        const std::uint64_t runStart = run->vcn * bpc;
-        const std::uint64_t runBytes = run->clusters * bpc;
+        const std::uint64_t runStart = MulSat(run->vcn, bpc);
+        const std::uint64_t runBytes = MulSat(run->clusters, bpc);
         if (position < runStart || position - runStart >= runBytes) {
             ++run;
             continue;

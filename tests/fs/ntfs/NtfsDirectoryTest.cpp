@@ -105,6 +105,11 @@ TEST(NtfsDirectory, WalksRootAndBlocksOnceEachRecordAndEachBlock) {
     entries.clear();
     EXPECT_FALSE(ListNtfsDirectory(volume, 30, &entries));
     EXPECT_FALSE(ListNtfsDirectory(volume, 60, &entries)); // an empty record
+    // A root value shorter than its two headers cannot be walked either.
+    image.PutRecord(61, RecordBuilder(1024, 3).Resident(0x90, 1, ByteVector(31, 0)).Build());
+    NtfsVolume reopened;
+    ASSERT_TRUE(image.Open(reopened));
+    EXPECT_FALSE(ListNtfsDirectory(reopened, 61, &entries));
 }
 
 TEST(NtfsDirectory, IndexGeometryUsesClustersOrSectorUnits) {
