@@ -4,20 +4,28 @@
 
 namespace vantrel {
 
-std::vector<FatDirEntry> ParseDirectoryEntries(Bytes data) {
+std::vector<FatDirEntry> ParseDirectoryEntries(Bytes data, bool* endReached) {
+    if (endReached)
+        *endReached = false;
     std::vector<FatDirEntry> entries;
     const std::size_t count = data.size() / kFatDirEntryBytes;
     std::size_t index = 0;
     while (index < count) {
         const Bytes slot = data.subspan(index * kFatDirEntryBytes, kFatDirEntryBytes);
-        if (slot[0] == 0)
+        if (slot[0] == 0) {
+            if (endReached)
+                *endReached = true;
             break;
+        }
         FatDirEntry entry;
         if (slot[11] == kFatAttrLongName) {
             std::size_t shortIndex = 0;
             if (AttachLongName(entry, data, index, count, &shortIndex)) {
-                if (entry.raw[0] == 0)
+                if (entry.raw[0] == 0) {
+                    if (endReached)
+                        *endReached = true;
                     break;
+                }
                 // The run ends at its short entry, which is taken only when it is one.
                 if (IsShortEntry(entry))
                     entries.push_back(std::move(entry));

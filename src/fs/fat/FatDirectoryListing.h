@@ -14,6 +14,7 @@ namespace vantrel {
 // walk ends at the end-of-directory mark (a slot whose first byte is 0) or at the end of
 // the data. Long-name parts without a short entry and slots that are no plausible
 // entry are passed over.
-std::vector<FatDirEntry> ParseDirectoryEntries(Bytes data);
+// endReached (may be null) tells whether the end-of-directory mark was met.
+std::vector<FatDirEntry> ParseDirectoryEntries(Bytes data, bool* endReached = nullptr);
 
 } // namespace vantrel

@@ -19,6 +19,7 @@ constexpr std::uint64_t kSectorsPerRead = 64;
 bool FatVolume::Open(CDiskWindow& window, std::uint64_t bootLba) {
     window_ = nullptr;
     record_ = FatBootRecord{};
+    badSectors_.Clear();
     std::uint64_t lastLba = 0;
     std::uint32_t sectorSize = 0;
     if (!window.GetCapacity(&lastLba, &sectorSize) || sectorSize == 0 || bootLba > lastLba)
@@ -60,53 +61,109 @@ bool FatVolume::ReadSectorsInto(std::uint64_t lba, std::uint64_t sectors,
     return true;
 }
 
-bool FatVolume::ReadRootDirectoryData(std::vector<std::uint8_t>* data) {
+bool FatVolume::DirectoryRuns(const FatDirEntry* directory, std::vector<FatRun>* runs) {
+    runs->clear();
+    if (!directory && record_.fatType != kFat32) {
+        const std::uint64_t perSector = record_.bytesPerSector / deviceSector_;
+        runs->push_back({RootDirFirstSector(record_) * perSector,
+                         std::uint64_t{RootDirSectors(record_)} * perSector});
+        return true;
+    }
+    FatDirEntry root;
+    if (!directory) {
+        root.attributes = kFatAttrDirectory;
+        root.firstCluster = record_.rootCluster;
+        directory = &root;
+    }
+    FatExtents extents;
+    if (!Extents(*directory, &extents))
+        return false;
+    // Directory chains are followed for 2 MiB at most; cut the last run there too.
+    std::uint64_t room = kFatMaxDirectoryBytes / deviceSector_;
+    for (const FatRun& run : extents.runs) {
+        if (room == 0)
+            break;
+        runs->push_back({run.lba, std::min(run.sectors, room)});
+        room -= runs->back().sectors;
+    }
+    return true;
+}
+
+bool FatVolume::ReadDirectoryRuns(const FatDirEntry* directory, std::vector<std::uint8_t>* data) {
     if (!window_ || !data)
         return false;
     data->clear();
-    if (record_.fatType == kFat32) {
-        FatDirEntry root;
-        root.attributes = kFatAttrDirectory;
-        root.firstCluster = record_.rootCluster;
-        return ReadDirectoryData(root, data);
-    }
-    const std::uint64_t perSector = record_.bytesPerSector / deviceSector_;
-    return ReadSectorsInto(RootDirFirstSector(record_) * perSector,
-                           std::uint64_t{RootDirSectors(record_)} * perSector, *data);
+    std::vector<FatRun> runs;
+    if (!DirectoryRuns(directory, &runs))
+        return false;
+    for (const FatRun& run : runs)
+        if (!ReadSectorsInto(run.lba, run.sectors, *data))
+            return false;
+    return true;
+}
+
+bool FatVolume::ReadRootDirectoryData(std::vector<std::uint8_t>* data) {
+    return ReadDirectoryRuns(nullptr, data);
 }
 
 bool FatVolume::ReadDirectoryData(const FatDirEntry& directory, std::vector<std::uint8_t>* data) {
-    if (!window_ || !data)
+    return ReadDirectoryRuns(&directory, data);
+}
+
+bool FatVolume::ListDirectoryRuns(const FatDirEntry* directory, std::vector<FatDirEntry>* entries) {
+    if (!window_ || !entries)
         return false;
-    data->clear();
-    FatExtents extents;
-    if (!Extents(directory, &extents))
+    entries->clear();
+    std::vector<FatRun> runs;
+    if (!DirectoryRuns(directory, &runs))
         return false;
-    for (const FatRun& run : extents.runs) {
-        const std::uint64_t room =
-            kFatMaxDirectoryBytes / deviceSector_ - data->size() / deviceSector_;
-        if (!ReadSectorsInto(run.lba, std::min(run.sectors, room), *data))
-            return false;
-        if (data->size() >= kFatMaxDirectoryBytes)
-            break;
+    // Each stretch of readable sectors is listed on its own, so that an unreadable sector
+    // costs only the entries it held; the end-of-directory mark ends the whole listing.
+    std::vector<std::uint8_t> stretch;
+    bool anyRead = false;
+    bool ended = false;
+    auto listStretch = [&] {
+        if (!ended && !stretch.empty()) {
+            for (FatDirEntry& entry : ParseDirectoryEntries(stretch, &ended))
+                entries->push_back(std::move(entry));
+        }
+        stretch.clear();
+    };
+    std::vector<std::uint8_t> sector(deviceSector_);
+    for (const FatRun& run : runs) {
+        for (std::uint64_t done = 0; done < run.sectors && !ended;) {
+            const std::uint64_t count = std::min(run.sectors - done, kSectorsPerRead);
+            const std::size_t at = stretch.size();
+            stretch.resize(at + count * deviceSector_);
+            if (window_->ReadSectors(run.lba + done, static_cast<std::uint32_t>(count),
+                                     stretch.data() + at,
+                                     static_cast<std::uint32_t>(count * deviceSector_))) {
+                anyRead = true;
+                done += count;
+                continue;
+            }
+            stretch.resize(at);
+            for (std::uint64_t i = 0; i < count; ++i, ++done) {
+                if (window_->ReadSectors(run.lba + done, 1, sector.data(), deviceSector_)) {
+                    stretch.insert(stretch.end(), sector.begin(), sector.end());
+                    anyRead = true;
+                } else {
+                    badSectors_.Add(run.lba + done);
+                    listStretch();
+                }
+            }
+        }
     }
-    return true;
+    listStretch();
+    return anyRead || runs.empty();
 }
 
 bool FatVolume::ListRoot(std::vector<FatDirEntry>* entries) {
-    std::vector<std::uint8_t> data;
-    if (!entries || !ReadRootDirectoryData(&data))
-        return false;
-    *entries = ParseDirectoryEntries(data);
-    return true;
+    return ListDirectoryRuns(nullptr, entries);
 }
 
 bool FatVolume::ListDirectory(const FatDirEntry& directory, std::vector<FatDirEntry>* entries) {
-    std::vector<std::uint8_t> data;
-    if (!entries || !ReadDirectoryData(directory, &data))
-        return false;
-    *entries = ParseDirectoryEntries(data);
-    return true;
+    return ListDirectoryRuns(&directory, entries);
 }
 
 bool FatVolume::Extents(const FatDirEntry& entry, FatExtents* extents) {

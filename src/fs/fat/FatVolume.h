@@ -32,9 +32,13 @@ public:
     bool ReadRootDirectoryData(std::vector<std::uint8_t>* data);
     bool ReadDirectoryData(const FatDirEntry& directory, std::vector<std::uint8_t>* data);
 
-    // The entries of a directory as ParseDirectoryEntries gives them.
+    // The entries of a directory as ParseDirectoryEntries gives them. Sectors that cannot
+    // be read are added to BadSectors() and cost only the entries they held; false when
+    // the FAT cannot be read or no sector of the directory could be.
     bool ListRoot(std::vector<FatDirEntry>* entries);
     bool ListDirectory(const FatDirEntry& directory, std::vector<FatDirEntry>* entries);
+    // Window LBAs of the unreadable sectors the listings met, each once.
+    const BadSectorList& BadSectors() const { return badSectors_; }
 
     // The sector runs of an entry's data (see FollowClusterChain).
     bool Extents(const FatDirEntry& entry, FatExtents* extents);
@@ -47,11 +51,16 @@ public:
                   std::uint64_t maxBytes = 1ull << 31);
 
 private:
+    // Sector runs of a directory's data; the root when directory is null.
+    bool DirectoryRuns(const FatDirEntry* directory, std::vector<FatRun>* runs);
+    bool ReadDirectoryRuns(const FatDirEntry* directory, std::vector<std::uint8_t>* data);
+    bool ListDirectoryRuns(const FatDirEntry* directory, std::vector<FatDirEntry>* entries);
     bool ReadSectorsInto(std::uint64_t lba, std::uint64_t sectors, std::vector<std::uint8_t>& data);
 
     CDiskWindow* window_ = nullptr;
     FatBootRecord record_;
     std::uint32_t deviceSector_ = 512;
+    BadSectorList badSectors_;
 };
 
 } // namespace vantrel

@@ -221,3 +221,30 @@ TEST_F(Floppy, TreeWalkDoesNotEnterAFolderTwice) {
         shallow));
     EXPECT_EQ(seen.size(), 1u);
 }
+
+TEST_F(Floppy, UnreadableDirectorySectorCostsOnlyItsEntries) {
+    // Root sectors 19 and 20 each hold one file; sector 21 starts with the end mark.
+    const auto first = ShortSlot("FIRST   TXT", kFatAttrArchive, 0, 0);
+    const auto second = ShortSlot("SECOND  TXT", kFatAttrArchive, 0, 0);
+    std::copy(first.begin(), first.end(), disk.Sector(19));
+    std::copy(second.begin(), second.end(), disk.Sector(20));
+    std::fill_n(disk.Sector(19) + 32, 480, 0xE5); // deleted-looking fill, no end mark
+    FaultyDisk faulty(disk);
+    faulty.MakeUnreadable(19);
+    CDiskWindow faultyWindow;
+    ASSERT_TRUE(faultyWindow.Open(&faulty, 0, 0));
+    FatVolume faultyVolume;
+    ASSERT_TRUE(faultyVolume.Open(faultyWindow));
+
+    std::vector<FatDirEntry> entries;
+    ASSERT_TRUE(faultyVolume.ListRoot(&entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(std::string(entries[0].name.begin(), entries[0].name.end()), "SECOND  TXT");
+    EXPECT_EQ(faultyVolume.BadSectors().Lbas(), std::vector<std::uint64_t>{19});
+    std::vector<std::uint8_t> data;
+    EXPECT_FALSE(faultyVolume.ReadRootDirectoryData(&data)); // the strict read fails
+
+    faulty.MakeReadable(19);
+    ASSERT_TRUE(faultyVolume.ListRoot(&entries));
+    EXPECT_EQ(entries.size(), 2u);
+}
