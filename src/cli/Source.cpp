@@ -1,5 +1,6 @@
 #include "cli/Source.h"
 
+#include "platform/Privileges.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <iostream>
@@ -16,7 +17,7 @@ std::string ProblemText(SourceProblem problem, const std::string& path) {
         return "フォルダは対象にできません。デバイスかディスクイメージを指定してください: " + path;
     case SourceProblem::NoPermission:
         return "読み取りの権限がありません: " + path +
-               (!IsPrivilegedUser() ? "（デバイスを読むには root 権限が必要です）" : "");
+               (!RunningAsRoot() ? "（デバイスを読むには root 権限が必要です）" : "");
     case SourceProblem::Empty:
         return "空のファイルまたはメディアのないデバイスです: " + path;
     case SourceProblem::NotADisk:

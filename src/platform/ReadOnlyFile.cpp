@@ -124,8 +124,4 @@ SourceProblem CheckSourcePath(const std::string& path) {
     return SourceProblem::None;
 }
 
-bool IsPrivilegedUser() {
-    return ::geteuid() == 0;
-}
-
 } // namespace vantrel

@@ -56,7 +56,4 @@ private:
 // Checks a path named on a command line before it is opened as a source.
 SourceProblem CheckSourcePath(const std::string& path);
 
-// True when the process runs as root (and may open device nodes).
-bool IsPrivilegedUser();
-
 } // namespace vantrel
