@@ -1,0 +1,166 @@
+// FAT folder analysis on images whose sectors are made unreadable or changed in memory:
+// analysis always ends, keeps what it read, and rates what it finds.
+
+#include "Fixtures.h"
+#include "MemoryDisk.h"
+#include "engine/tree/FileCondition.h"
+#include "engine/volume/FatFolderNode.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+// Sectors [start, start + count) of a fixture image, as a disk of their own.
+std::unique_ptr<MemoryDisk> LoadImage(const std::string& script, std::uint64_t start = 0,
+                                      std::uint64_t count = 0) {
+    for (const char* tool : {"sfdisk", "mkfs.fat", "mcopy", "mkntfs", "ntfscp"})
+        if (!HaveTool(tool) && !HaveTool(std::string("/usr/sbin/") + tool))
+            return nullptr;
+    const auto path = BuildFixture(script, script.substr(0, script.size() - 3) + ".img");
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        ADD_FAILURE() << script << " did not build";
+        return nullptr;
+    }
+    if (count == 0)
+        count = static_cast<std::uint64_t>(in.tellg()) / 512 - start;
+    std::vector<std::uint8_t> part(count * 512);
+    in.seekg(static_cast<std::streamoff>(start * 512));
+    in.read(reinterpret_cast<char*>(part.data()), static_cast<std::streamsize>(part.size()));
+    return std::make_unique<MemoryDisk>(std::move(part), 512);
+}
+
+struct Volume {
+    explicit Volume(CDiskDevice& device) {
+        window.Open(&device, 0, 0);
+        ok = root.SetUpVolume(&window, 0);
+    }
+    CDiskWindow window;
+    FatFolderNode root;
+    bool ok = false;
+};
+
+ResultNode* Child(ResultNode& node, const std::u16string& name) {
+    AnalyseCompletely(node);
+    for (const auto& child : node.Children())
+        if (child->Name() == name)
+            return child.get();
+    return nullptr;
+}
+
+FileEntry* File(ResultNode& node, const std::u16string& name) {
+    AnalyseCompletely(node);
+    for (const auto& file : node.Files())
+        if (file->name == name)
+            return file.get();
+    return nullptr;
+}
+
+} // namespace
+
+TEST(FatFolderAnalysis, AnUnreadableBlockEndsTheAnalysisWithTheEntriesReadBeforeIt) {
+    auto memory = LoadImage("part-bigdir.sh");
+    if (!memory)
+        GTEST_SKIP() << "image tools missing";
+    FaultyDisk disk(*memory);
+    {
+        Volume volume(disk);
+        ASSERT_TRUE(volume.ok);
+        ResultNode* many = Child(volume.root, u"MANY");
+        ASSERT_TRUE(many);
+        AnalyseCompletely(*many);
+        EXPECT_EQ(many->FileCount(), 1100u);
+        // The second 32 KiB block starts at byte 32768 of the folder's data.
+        const auto& data = static_cast<FatFolderNode*>(many)->DirectoryData();
+        disk.MakeUnreadable(data.extents.LbaOf(32768 / 512));
+    }
+    Volume volume(disk);
+    ASSERT_TRUE(volume.ok);
+    ResultNode* many = Child(volume.root, u"MANY");
+    ASSERT_TRUE(many);
+    EXPECT_TRUE(AnalyseCompletely(*many));
+    EXPECT_TRUE(many->IsAnalysed());
+    EXPECT_EQ(many->FileCount(), 1022u) << "1024 slots of the first block less . and ..";
+}
+
+TEST(FatFolderAnalysis, UnreadableRootOrSubFolderNeverHangs) {
+    auto memory = LoadImage("part-superfloppy.sh");
+    if (!memory)
+        GTEST_SKIP() << "image tools missing";
+    FaultyDisk disk(*memory);
+    std::uint64_t rootLba = 0;
+    std::uint64_t subLba = 0;
+    {
+        Volume volume(disk);
+        ASSERT_TRUE(volume.ok);
+        rootLba = volume.root.DirectoryData().extents.FirstLba();
+        ResultNode* sub = Child(volume.root, u"SUB");
+        ASSERT_TRUE(sub);
+        subLba = sub->Key();
+    }
+    disk.MakeUnreadable(subLba);
+    {
+        Volume volume(disk);
+        ASSERT_TRUE(volume.ok);
+        EXPECT_TRUE(AnalyseCompletely(volume.root));
+        EXPECT_EQ(volume.root.ChildCount(), 0u) << "a folder whose data cannot be read is left out";
+        EXPECT_TRUE(File(volume.root, u"FLOPPY.TXT"));
+    }
+    disk.MakeUnreadable(rootLba + 1);
+    Volume volume(disk);
+    ASSERT_TRUE(volume.ok) << "the volume stays; its root just lists nothing";
+    EXPECT_EQ(volume.root.Name(), u"既存のフォルダ[FLOPPY     ]") << "label from the boot sector";
+    EXPECT_TRUE(AnalyseCompletely(volume.root));
+    EXPECT_EQ(volume.root.FileCount(), 0u);
+}
+
+TEST(FatFolderAnalysis, EmptiedFat32RootStillShowsTheVolume) {
+    // The FAT32 logical drive of part-multi: partition 2048 sectors into the second
+    // logical drive, which starts at 28672.
+    auto disk = LoadImage("part-multi.sh", 28672 + 2048, 68000);
+    if (!disk)
+        GTEST_SKIP() << "image tools missing";
+    std::uint64_t rootLba = 0;
+    {
+        Volume volume(*disk);
+        ASSERT_TRUE(volume.ok);
+        EXPECT_EQ(volume.root.Name(), u"既存のフォルダ[LOGICAL32]");
+        rootLba = volume.root.DirectoryData().extents.FirstLba();
+    }
+    std::fill_n(disk->Sector(rootLba), 512, 0);
+    Volume volume(*disk);
+    ASSERT_TRUE(volume.ok);
+    EXPECT_EQ(volume.root.Name(), u"既存のフォルダ[LOGICAL32  ]");
+    AnalyseCompletely(volume.root);
+    EXPECT_EQ(volume.root.ChildCount() + volume.root.FileCount(), 0u);
+}
+
+TEST(FatFolderAnalysis, DeletedFileWithDataInItsSlackRatesVeryPoor) {
+    auto disk = LoadImage("part-multi.sh", 2048, 8192);
+    if (!disk)
+        GTEST_SKIP() << "image tools missing";
+    std::uint64_t lastLba = 0;
+    {
+        Volume volume(*disk);
+        ASSERT_TRUE(volume.ok);
+        FileEntry* erased = File(volume.root, u"_RASED.TXT");
+        ASSERT_TRUE(erased);
+        EXPECT_EQ(erased->condition, kConditionPoor);
+        EXPECT_TRUE(erased->doubtful);
+        lastLba = erased->extents.LbaOf(900 / 512);
+    }
+    disk->Sector(lastLba)[511] = 0x41;
+    Volume volume(*disk);
+    FileEntry* erased = File(volume.root, u"_RASED.TXT");
+    ASSERT_TRUE(erased);
+    EXPECT_EQ(erased->condition, kConditionVeryPoor);
+    // The live file in the same state keeps its rating: only deleted files are judged
+    // by their slack.
+    FileEntry* readme = File(volume.root, u"README.TXT");
+    ASSERT_TRUE(readme);
+    EXPECT_EQ(readme->condition, kConditionVeryGood);
+}
