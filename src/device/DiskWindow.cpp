@@ -62,6 +62,8 @@ bool BadSectorList::Contains(std::uint64_t lba) const {
 
 bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t count,
                         void* buffer, std::uint32_t bufferSize, BadSectorList& badSectors) {
+    if (!buffer)
+        return false;
     if (window.ReadSectors(lba, count, buffer, bufferSize))
         return true;
     auto* bytes = static_cast<std::uint8_t*>(buffer);
@@ -82,6 +84,8 @@ bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t co
 bool ReadSectorsPiecewise(CDiskWindow& window, std::uint64_t lba, std::uint32_t count,
                           void* buffer, std::uint64_t byteCount) {
     const std::uint32_t sectorSize = window.SectorSize();
+    if (!buffer && count != 0)
+        return false;
     if (byteCount != static_cast<std::uint64_t>(count) * sectorSize)
         return false;
     const std::uint32_t perPiece = std::max<std::uint32_t>(1, kPieceBytes / sectorSize);
