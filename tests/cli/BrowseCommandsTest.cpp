@@ -191,6 +191,14 @@ TEST(BrowseCommands, TreeShowsIdPathsAndFiltersAndDisplayPathsWork) {
     EXPECT_EQ(byName.status, 0) << byName.err;
     EXPECT_EQ(byName.out, ExpectedBytes("notes.txt", 700));
 
+    // The drive's own name holds "/" (it shows the source path); a full path still resolves.
+    const CliRun fromDrive =
+        Cli("cat " + Quote(image.string()) + " " +
+            Quote("ハードディスク(" + image.string() +
+                  ")/パーティション(NTFS)/既存のフォルダ[PRIMARYNT]/tiny.txt"));
+    EXPECT_EQ(fromDrive.status, 0) << fromDrive.err;
+    EXPECT_EQ(fromDrive.out, ExpectedBytes("tiny.txt", 40));
+
     const CliRun missing = Cli("cat " + Quote(image.string()) + " 1/1/99");
     EXPECT_NE(missing.status, 0);
     EXPECT_FALSE(missing.err.empty());

@@ -6,6 +6,7 @@
 #include "engine/tree/FileCondition.h"
 #include "engine/volume/FatFolderNode.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -139,7 +140,7 @@ TEST(FatFolderAnalysis, EmptiedFat32RootStillShowsTheVolume) {
     EXPECT_EQ(volume.root.ChildCount() + volume.root.FileCount(), 0u);
 }
 
-TEST(FatFolderAnalysis, DeletedFileWithDataInItsSlackRatesVeryPoor) {
+TEST(FatFolderAnalysis, DirtySlackRatesVeryPoorAndAnInvalidDateKeepsTheFile) {
     auto disk = LoadImage("part-multi.sh", 2048, 8192);
     if (!disk)
         GTEST_SKIP() << "image tools missing";
@@ -154,6 +155,11 @@ TEST(FatFolderAnalysis, DeletedFileWithDataInItsSlackRatesVeryPoor) {
         lastLba = erased->extents.LbaOf(900 / 512);
     }
     disk->Sector(lastLba)[511] = 0x41;
+    // README.TXT's write date becomes 0 (no calendar date): kept, with its time unknown.
+    const std::uint8_t name[11] = {'R', 'E', 'A', 'D', 'M', 'E', ' ', ' ', 'T', 'X', 'T'};
+    std::uint8_t* slot = std::search(disk->Sector(0), disk->Sector(8192), name, name + 11);
+    ASSERT_NE(slot, disk->Sector(8192));
+    slot[24] = slot[25] = 0;
     Volume volume(*disk);
     FileEntry* erased = File(volume.root, u"_RASED.TXT");
     ASSERT_TRUE(erased);
@@ -163,4 +169,6 @@ TEST(FatFolderAnalysis, DeletedFileWithDataInItsSlackRatesVeryPoor) {
     FileEntry* readme = File(volume.root, u"README.TXT");
     ASSERT_TRUE(readme);
     EXPECT_EQ(readme->condition, kConditionVeryGood);
+    EXPECT_FALSE(readme->modifyTime.has_value());
+    EXPECT_TRUE(readme->createTime.has_value());
 }
