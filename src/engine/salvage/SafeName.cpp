@@ -2,6 +2,7 @@
 
 #include "platform/Utf.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -127,16 +128,22 @@ bool FolderNamer::Taken(std::string_view component) const {
 
 std::string FolderNamer::Assign(std::u16string_view name) {
     const std::string safe = SafeComponent(name, options_);
-    if (taken_.insert(FoldKey(safe)).second)
+    const std::string key = FoldKey(safe);
+    if (taken_.insert(key).second)
         return safe;
     std::string stem;
     std::string extension;
     SplitExtension(safe, &stem, &extension);
-    for (std::uint64_t n = 2;; ++n) {
+    // Numbering goes on where the last clash of this name stopped, so that a folder of
+    // thousands of equal names costs no more than one of distinct names.
+    std::uint64_t& next = nextNumber_[key];
+    for (std::uint64_t n = std::max<std::uint64_t>(next, 2);; ++n) {
         const std::string marker = " (" + std::to_string(n) + ")";
         const std::string candidate = FitComponent(stem, marker, extension, kMaxComponentBytes);
-        if (taken_.insert(FoldKey(candidate)).second)
+        if (taken_.insert(FoldKey(candidate)).second) {
+            next = n + 1;
             return candidate;
+        }
     }
 }
 

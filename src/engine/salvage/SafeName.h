@@ -4,6 +4,8 @@
 // and nowhere else. Deterministic: the same names in the same order map the same way.
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -38,7 +40,8 @@ public:
 
 private:
     SafeNameOptions options_;
-    std::set<std::string> taken_; // folded keys
+    std::set<std::string> taken_;                     // folded keys
+    std::map<std::string, std::uint64_t> nextNumber_; // by folded key of the clashing name
 };
 
 // Splits at the extension's dot ("name", ".ext"); a name starting with its only dot has
