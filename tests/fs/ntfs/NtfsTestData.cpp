@@ -42,9 +42,9 @@ std::size_t UnsignedWidth(std::uint64_t value) {
 
 } // namespace
 
-ByteVector EncodeRuns(const std::vector<RunSpec>& runs) {
+ByteVector EncodeRuns(const std::vector<TestRun>& runs) {
     ByteVector out;
-    for (const RunSpec& run : runs) {
+    for (const TestRun& run : runs) {
         const std::size_t lengthSize = UnsignedWidth(run.clusters);
         const std::size_t offsetSize = run.sparse ? 0 : SignedWidth(run.delta);
         out.push_back(static_cast<std::uint8_t>(lengthSize | offsetSize << 4));
@@ -81,9 +81,9 @@ ByteVector StandardInformationBytes(std::uint64_t creation, std::uint64_t modifi
     return v;
 }
 
-ByteVector AttributeListBytes(const std::vector<ListEntrySpec>& entries) {
+ByteVector AttributeListBytes(const std::vector<TestListEntry>& entries) {
     ByteVector v;
-    for (const ListEntrySpec& e : entries) {
+    for (const TestListEntry& e : entries) {
         const std::size_t at = v.size();
         Put(v, at + 0, e.type, 4);
         Put(v, at + 4, 32, 2);

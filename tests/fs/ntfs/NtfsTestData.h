@@ -16,13 +16,13 @@ namespace vantrel::testing {
 
 using ByteVector = std::vector<std::uint8_t>;
 
-struct RunSpec {
+struct TestRun {
     std::uint64_t clusters = 0;
     std::int64_t delta = 0; // ignored when sparse
     bool sparse = false;
 };
 // Encodes runs with the narrowest widths, followed by the end marker.
-ByteVector EncodeRuns(const std::vector<RunSpec>& runs);
+ByteVector EncodeRuns(const std::vector<TestRun>& runs);
 
 ByteVector FileNameValueBytes(std::uint64_t parent, const std::u16string& name,
                               std::uint8_t nameSpace = 1, std::uint64_t time = 0,
@@ -30,13 +30,13 @@ ByteVector FileNameValueBytes(std::uint64_t parent, const std::u16string& name,
 ByteVector StandardInformationBytes(std::uint64_t creation, std::uint64_t modification,
                                     std::uint64_t access);
 
-struct ListEntrySpec {
+struct TestListEntry {
     std::uint32_t type = 0;
     std::uint64_t startVcn = 0;
     std::uint64_t record = 0;
     std::uint16_t id = 0;
 };
-ByteVector AttributeListBytes(const std::vector<ListEntrySpec>& entries);
+ByteVector AttributeListBytes(const std::vector<TestListEntry>& entries);
 
 class RecordBuilder {
 public:
