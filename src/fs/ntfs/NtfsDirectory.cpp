@@ -14,6 +14,19 @@ namespace {
 // B-trees of real folders are a few levels deep; a deeper chain is a loop or damage.
 constexpr int kMaxIndexDepth = 32;
 
+// The folder index is named $I30; other indexes ($Secure's $SII and $SDH, $Reparse's
+// $R...) have keys that are not file names. Unnamed or differently named ones are taken
+// only when no $I30 exists.
+const NtfsAttribute* FolderIndexAttribute(const MftRecord& record, std::uint32_t type) {
+    const NtfsAttribute* found = nullptr;
+    for (const NtfsAttribute& a : record.Attributes()) {
+        if (a.header.type == type && a.name == u"$I30" &&
+            (!found || a.header.attributeId < found->header.attributeId))
+            found = &a;
+    }
+    return found ? found : record.FindAttribute(type, kLowestAttributeId);
+}
+
 class IndexWalk {
 public:
     IndexWalk(NtfsVolume& volume, MftRecord& folder, std::vector<NtfsDirectoryEntry>& out)
@@ -22,16 +35,18 @@ public:
     }
 
     bool Run() {
-        const NtfsAttribute* root = folder_.FindAttribute(kAttrIndexRoot, kLowestAttributeId);
+        const NtfsAttribute* root = FolderIndexAttribute(folder_, kAttrIndexRoot);
         if (root == nullptr)
             return false;
-        // $INDEX_ROOT is always resident; a non-resident one is damage.
+        // $INDEX_ROOT is always resident; a non-resident one is damage. An index of
+        // anything but file names cannot be listed as a folder.
         const std::vector<std::uint8_t>& value = root->value;
         IndexRootHeader header;
-        if (!root->IsResident() || !ParseIndexRoot(value, &header))
+        if (!root->IsResident() || !ParseIndexRoot(value, &header) ||
+            header.indexedType != kAttrFileName)
             return false;
         geometry_ = IndexGeometry(header.indexBlockSize, volume_.BytesPerCluster());
-        allocation_ = folder_.FindAttribute(kAttrIndexAllocation, kLowestAttributeId);
+        allocation_ = FolderIndexAttribute(folder_, kAttrIndexAllocation);
         const std::uint64_t start =
             kIndexRootHeaderSize + std::uint64_t{header.header.entriesOffset};
         if (start < value.size())

@@ -30,8 +30,8 @@ struct NtfsDirectoryEntry {
 // read once, and the tree depth is bounded, so looping or self-referring indexes end.
 // The folder itself and "." are not listed. A referenced record that does not load, or a
 // file without a name, a 48-byte $STANDARD_INFORMATION or $DATA, is left out. False when
-// the folder's record does not load, or its $INDEX_ROOT is missing, not resident or
-// shorter than its headers.
+// the folder's record does not load, or its $INDEX_ROOT ($I30 when there is one) is
+// missing, not resident, shorter than its headers or not an index of file names.
 bool ListNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
                        std::vector<NtfsDirectoryEntry>* out);
 

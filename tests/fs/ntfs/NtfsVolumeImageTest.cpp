@@ -141,6 +141,12 @@ TEST_F(NtfsImage, RootListsResidentAndNonResidentFilesWithTheirBytes) {
         EXPECT_NE(Find(root, name), nullptr) << ToUtf8(name);
     EXPECT_EQ(Find(root, u"."), nullptr);
     EXPECT_TRUE(Find(root, u"docs")->isFolder);
+    // $Secure holds indexes of security descriptors, not of names: nothing to list.
+    const NtfsDirectoryEntry* secure = Find(root, u"$Secure");
+    ASSERT_NE(secure, nullptr);
+    std::vector<NtfsDirectoryEntry> none;
+    EXPECT_FALSE(ListNtfsDirectory(Volume(), secure->recordNumber, &none));
+    EXPECT_TRUE(none.empty());
 
     const NtfsDirectoryEntry* small = Find(root, u"small.txt");
     ASSERT_NE(small, nullptr);
