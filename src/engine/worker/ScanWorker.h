@@ -8,8 +8,9 @@
 //   0x474 log lines; 0x479 value 3 at the start, 2 at the end (scanning, then browse
 //   screen); 0x46E value = range length - 1 at the start of each scan phase; 0x46F value
 //   = position - 1, at most every 50 ms (posted under the scan lock); 0x487 the phase
-//   text; 0x470 pointer = the node's files list after every detection step; 0x47D
-//   pointer = the record at the end (not waited for).
+//   text; 0x470 pointer = the node's files list after a detection step that found files
+//   or folders, at most every 50 ms and always when detection ends; 0x47D pointer = the
+//   record at the end (not waited for).
 
 #include "engine/request/TreeItemRecord.h"
 

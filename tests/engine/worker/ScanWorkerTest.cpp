@@ -3,6 +3,7 @@
 #include "ScriptedSink.h"
 #include "WorkerTestNodes.h"
 #include "engine/request/Messages.h"
+#include "engine/tree/FileEntry.h"
 #include "engine/worker/WorkerPosting.h"
 #include "platform/Utf.h"
 
@@ -120,8 +121,7 @@ TEST_F(ScanWorkerTest, FailedPhasesAndAMissingMethodEndAsFailed) {
         EXPECT_EQ(record.GetJobState(), kJobFailed);
         const auto logs = sink.LogTexts();
         EXPECT_EQ(logs[logs.size() - 2], "ファイル/フォルダの検出に失敗しました");
-        // The found-files message follows every detection step, the failed one included.
-        EXPECT_EQ(sink.Messages(msg::kFoundFiles).size(), 4u);
+        EXPECT_TRUE(sink.Messages(msg::kFoundFiles).empty()); // nothing was found
     }
     {
         ScriptedScanNode node(10); // no method attached
@@ -169,17 +169,27 @@ TEST_F(ScanWorkerTest, PauseAnsweredNoResumesAndYesStops) {
     }
 }
 
-TEST_F(ScanWorkerTest, PositionMessagesAreRateLimitedToOnePer50Milliseconds) {
+TEST_F(ScanWorkerTest, PositionAndFoundFilesMessagesAreRateLimitedTo50Milliseconds) {
     std::atomic<std::uint64_t> now{1000};
     SetWorkerTickClock([&] { return now.load(); });
     ScriptedScanNode node(10);
     SteppingMethod& method = Attach(node, 10);
-    method.onDetect = [&](SteppingMethod&) { now += 20; }; // each step takes 20 ms
+    method.onDetect = [&](SteppingMethod& m) {
+        now += 20; // each step takes 20 ms
+        if (m.detectSteps != 2)
+            node.AddFile(std::make_unique<FileEntry>()); // every step but the second finds one
+    };
+    std::vector<std::size_t> shown; // files in the list each time the screen may show them
+    sink.SetHook([&](const ReceivedRequest& r) {
+        if (r.message == msg::kFoundFiles)
+            shown.push_back(static_cast<const ResultNode::FileList*>(r.pointer)->size());
+    });
     record.SetNode(&node);
     ASSERT_TRUE(StartScanWorker(record));
     EXPECT_EQ(record.JoinWorker(), kWorkerExitDone);
-    // Steps end at +20 ... +200 ms: due at +60, +120 and +180; then the full bar.
+    // Steps end at +20 ... +200 ms: positions are due at +60, +120 and +180, then the bar
+    // is filled; found files at +20, +80, +140 and when detection ends.
     EXPECT_EQ(Values(sink.Messages(msg::kProgressPosition)),
               (std::vector<std::uint64_t>{2, 5, 8, 9}));
-    EXPECT_EQ(sink.Messages(msg::kFoundFiles).size(), 10u);
+    EXPECT_EQ(shown, (std::vector<std::size_t>{1, 3, 6, 9}));
 }

@@ -1,0 +1,238 @@
+#include "cli/BrowseTree.h"
+#include "cli/Command.h"
+#include "cli/ScanConsole.h"
+#include "cli/ScanRecovery.h"
+#include "cli/TextFormat.h"
+#include "engine/request/RequestQueue.h"
+#include "engine/scan/MethodSelection.h"
+#include "engine/settings/ColumnText.h"
+#include "engine/settings/RowFilter.h"
+#include "engine/tree/FileCondition.h"
+#include "engine/volume/FatFolderNode.h"
+#include "engine/worker/ScanWorker.h"
+#include "platform/Terminal.h"
+#include "platform/Utf.h"
+
+#include <iostream>
+
+namespace vantrel::cli {
+
+namespace {
+
+struct FoundListing {
+    bool json = false;
+    const RowFilter* filter = nullptr;
+    PatternList excludeFolders;
+    int maxDepth = 100;
+};
+
+std::string FirstLbaJson(std::uint64_t lba) {
+    return lba == ~std::uint64_t{0} ? "null" : std::to_string(lba);
+}
+
+void PrintFolder(const FoundListing& listing, const ResultNode& folder) {
+    const FileEntry* data = nullptr;
+    if (const auto* fat = dynamic_cast<const FatFolderNode*>(&folder))
+        data = &fat->DirectoryData();
+    if (!listing.json) {
+        std::cout << IdPath(folder) << "\t" << (folder.IsDeleted() ? "*" : " ") << "\t"
+                  << PrintableName(FromUtf8(DisplayPath(folder))) << "/\t\tフォルダ\t\n";
+        return;
+    }
+    std::cout << "{\"path\":" << JsonString(DisplayPath(folder))
+              << ",\"id\":" << JsonString(IdPath(folder))
+              << ",\"name\":" << JsonString(ToUtf8(folder.Name()))
+              << ",\"type\":\"folder\",\"size\":0,\"deleted\":"
+              << (folder.IsDeleted() ? "true" : "false")
+              << ",\"condition\":null,\"condition_text\":null,\"modified\":"
+              << JsonTime(data ? data->modifyTime : FileTime{})
+              << ",\"created\":" << JsonTime(data ? data->createTime : FileTime{})
+              << ",\"accessed\":" << JsonTime(data ? data->accessTime : FileTime{})
+              << ",\"first_lba\":" << FirstLbaJson(data ? data->extents.FirstLba() : ~0ull)
+              << "}\n";
+}
+
+void PrintFile(const FoundListing& listing, const ResultNode& folder, std::size_t index) {
+    const FileEntry& file = *folder.File(index);
+    const std::string path = FileDisplayPath(folder, file);
+    if (!listing.json) {
+        std::cout << FileIdPath(folder, index) << "\t" << (file.deleted ? "*" : " ") << "\t"
+                  << PrintableName(FromUtf8(path)) << "\t" << ToUtf8(SizeColumnText(file.size))
+                  << "\t" << FileConditionText(file.condition) << "\t"
+                  << ToUtf8(DateTimeText(file.modifyTime)) << "\n";
+        return;
+    }
+    std::cout << "{\"path\":" << JsonString(path)
+              << ",\"id\":" << JsonString(FileIdPath(folder, index))
+              << ",\"name\":" << JsonString(ToUtf8(file.name))
+              << ",\"type\":\"file\",\"size\":" << file.size
+              << ",\"deleted\":" << (file.deleted ? "true" : "false")
+              << ",\"condition\":" << file.condition
+              << ",\"condition_text\":" << JsonString(FileConditionText(file.condition))
+              << ",\"modified\":" << JsonTime(file.modifyTime)
+              << ",\"created\":" << JsonTime(file.createTime)
+              << ",\"accessed\":" << JsonTime(file.accessTime)
+              << ",\"first_lba\":" << FirstLbaJson(file.extents.FirstLba()) << "}\n";
+}
+
+bool ShowsFile(const FoundListing& listing, const FileEntry& file) {
+    FilterRow row;
+    row.name = file.name;
+    row.size = file.size;
+    row.deleted = file.deleted;
+    row.condition = file.condition;
+    row.modifyTime = file.modifyTime;
+    return listing.filter->Passes(row);
+}
+
+bool ShowsFolder(const FoundListing& listing, const ResultNode& folder) {
+    return listing.filter->ShowsFolder(folder.IsDeleted(), folder.IsScanTarget()) &&
+           !(listing.filter->Settings().excludePatternsOn &&
+             listing.excludeFolders.Matches(folder.Name()));
+}
+
+// Found folders are read on demand like existing ones; folders pointing back up the tree
+// are never added by their analysis, and the depth is bounded.
+void ListFound(const FoundListing& listing, ResultNode& node, int depth) {
+    AnalyseCompletely(node);
+    for (const auto& child : node.Children()) {
+        if (!ShowsFolder(listing, *child))
+            continue;
+        PrintFolder(listing, *child);
+        if (depth < listing.maxDepth)
+            ListFound(listing, *child, depth + 1);
+    }
+    for (std::size_t i = 0; i < node.FileCount(); ++i)
+        if (ShowsFile(listing, *node.File(i)))
+            PrintFile(listing, node, i);
+}
+
+bool ParseMethod(const std::string& text, MethodCode* code) {
+    if (text == "auto")
+        *code = kMethodAutomatic;
+    else if (text == "database")
+        *code = kMethodSignature;
+    else if (text == "fat")
+        *code = kMethodFat;
+    else if (text == "ntfs")
+        *code = kMethodNtfs;
+    else
+        return false;
+    return true;
+}
+
+ResultNode* WholeDeviceArea(ResultNode& root) {
+    for (const auto& child : root.Children())
+        if (child->IsScanTarget())
+            return child.get();
+    return nullptr;
+}
+
+int RunScan(const std::vector<std::string>& args) {
+    ArgParser parser(args, {"--method", "--recover-to"}, {"--json"});
+    if (parser.WantsHelp()) {
+        std::cout << Commands().at("scan").usage;
+        return kExitOk;
+    }
+    if (!parser.Ok())
+        return UsageError(parser.Error());
+    const auto& positional = parser.Positional();
+    if (positional.empty() || positional.size() > 2)
+        return UsageError("SOURCE と、必要なら AREA を指定してください（vantrel-cli scan --help）");
+    MethodCode code = kMethodAutomatic;
+    if (!ParseMethod(parser.Value("--method", "auto"), &code))
+        return UsageError("--method には auto、database、fat、ntfs のいずれかを指定してください");
+    if (parser.HasValue("--recover-to") && parser.Value("--recover-to").empty())
+        return UsageError("--recover-to には回収先のフォルダを指定してください");
+
+    InstallScanMethods();
+    InstallInterruptFlag();
+    auto session = OpenBrowseSession(positional[0]);
+    if (!session)
+        return kExitUsage;
+    ExpandDisks(*session->root);
+    ResultNode* area = nullptr;
+    if (positional.size() == 2) {
+        TreeItem item;
+        if (!FindItem(*session->root, positional[1], &item) || item.file)
+            return UsageError("見つかりません: " + positional[1]);
+        area = item.node;
+    } else {
+        area = WholeDeviceArea(*session->root);
+    }
+    if (!area || !area->IsScanTarget())
+        return UsageError("AREA には「スキャン結果」のノードを指定してください（vantrel-cli tree "
+                          "で確認できます）");
+    if (!area->SelectMethod(code)) {
+        std::cerr << "vantrel-cli: スキャン方式を設定できませんでした\n";
+        return kExitProblem;
+    }
+
+    RequestQueue queue;
+    TreeItemRecord record(&queue, nullptr);
+    record.SetNode(area);
+    ScanConsole console(std::cerr, StderrIsTerminal(), TerminalColumns());
+    std::cerr << "日時\t対象\t内容\n";
+    if (!StartScanWorker(record)) {
+        std::cerr << "vantrel-cli: スキャンを開始できませんでした\n";
+        return kExitProblem;
+    }
+    console.Run(record, queue, *area);
+    const int exitCode = record.JoinWorker();
+    const int state = record.GetJobState();
+    if (console.Interrupted())
+        std::cerr << "中断しました。それまでに見つかったものを表示します\n";
+
+    ScanSettings settings;
+    const RowFilter filter(settings);
+    FoundListing listing;
+    listing.json = parser.Flag("--json");
+    listing.filter = &filter;
+    listing.excludeFolders = PatternList(settings.excludePatterns);
+    listing.maxDepth = settings.analysisDepth;
+    if (!listing.json)
+        std::cout << "ID\t削除\t" << ToUtf8(FileListColumnHeader(kColumnName)) << "\t"
+                  << ToUtf8(FileListColumnHeader(kColumnSize)) << "\t"
+                  << ToUtf8(FileListColumnHeader(kColumnCondition)) << "\t"
+                  << ToUtf8(FileListColumnHeader(kColumnModified)) << "\n";
+    ListFound(listing, *area, 0);
+    std::cout.flush();
+
+    bool problem = exitCode != kWorkerExitDone || state != kJobDone ||
+                   (area->FileCount() == 0 && area->ChildCount() == 0);
+    if (parser.HasValue("--recover-to") && !InterruptRequested()) {
+        const ScanRecoveryResult recovery =
+            RecoverScanResults(*area, positional[0], parser.Value("--recover-to"), std::cerr);
+        if (!recovery.ran) {
+            std::cerr << "vantrel-cli: 回収できませんでした"
+                      << (recovery.refusal.empty() ? "" : ": " + recovery.refusal) << "\n";
+            return kExitProblem;
+        }
+        std::cerr << "回収: 成功 " << recovery.ok << "、失敗 " << recovery.failed << "、スキップ "
+                  << recovery.skipped << (recovery.stopped ? "（中断）" : "") << "\n";
+        problem = problem || recovery.failed != 0 || recovery.skipped != 0 || recovery.stopped;
+    }
+    return problem || !std::cout ? kExitProblem : kExitOk;
+}
+
+const CommandRegistrar kScan{{
+    "scan",
+    "生のセクタをスキャンして失われたフォルダとファイルを探します",
+    "使い方: vantrel-cli scan SOURCE [AREA] [--method auto|database|fat|ntfs] [--json]\n"
+    "                        [--recover-to DIR]\n"
+    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
+    "  AREA    スキャンする「スキャン結果」ノードの ID パス（tree の表示）または表示パス。\n"
+    "          省略するとデバイス全体の「スキャン結果」をスキャンします\n"
+    "  --method        auto（既定。先頭セクタから選びます）、database（データベース方式）、\n"
+    "                  fat（FAT方式）、ntfs（NTFS方式）\n"
+    "  --json          見つかったものを 1 行に 1 つの JSON オブジェクトで出力します\n"
+    "                  （ls --json の項目に \"first_lba\" を加えたもの）\n"
+    "  --recover-to DIR  見つかったものをすべて DIR に回収し、DIR/manifest.jsonl を書きます\n"
+    "ログ（日時、対象、内容）と進行状況は標準エラーに出力します。Ctrl-C でスキャンを止め、\n"
+    "それまでに見つかったものを表示します。\n",
+    RunScan,
+}};
+
+} // namespace
+
+} // namespace vantrel::cli

@@ -1,0 +1,28 @@
+#pragma once
+
+// `scan --recover-to DIR`: salvages everything a scan found into DIR with the salvage
+// engine, writing DIR/manifest.jsonl, answering its questions as `recover` does.
+
+#include <iosfwd>
+#include <string>
+
+namespace vantrel {
+class ResultNode;
+}
+
+namespace vantrel::cli {
+
+struct ScanRecoveryResult {
+    bool ran = false; // the salvage worker ran (the destination was usable)
+    std::uint64_t ok = 0;
+    std::uint64_t failed = 0;
+    std::uint64_t skipped = 0;
+    bool stopped = false;
+    std::string refusal;
+};
+
+// Recovers every top-level folder (with its contents) and file of area into destination.
+ScanRecoveryResult RecoverScanResults(ResultNode& area, const std::string& sourcePath,
+                                      const std::string& destination, std::ostream& err);
+
+} // namespace vantrel::cli
