@@ -1,0 +1,117 @@
+// scan run as a user would run it, on the quick-formatted FAT fixture.
+
+#include "Fixtures.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <system_error>
+#include <unistd.h>
+
+using namespace vantrel::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ScanRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string Slurped(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+ScanRun Scan(const std::string& arguments) {
+    const fs::path scratch = ScratchDir("cli-scan-run");
+    const std::string cli = std::string(VANTREL_BINARY_DIR) + "/src/cli/vantrel-cli";
+    ScanRun run;
+    run.status =
+        RunCommand("TZ=UTC " + Quoted(cli) + " scan " + arguments + " </dev/null >" +
+                   Quoted((scratch / "out").string()) + " 2>" + Quoted((scratch / "err").string()));
+    run.out = Slurped(scratch / "out");
+    run.err = Slurped(scratch / "err");
+    return run;
+}
+
+fs::path ReformattedImage() {
+    if (!HaveTool("mkfs.fat") || !HaveTool("mcopy"))
+        return {};
+    return BuildFixture("scan-fat-reformatted.sh", "scan-fat-reformatted.sh.img");
+}
+
+bool HasLine(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST(ScanCommand, FatScanLogsEveryPhaseAndListsTheOldFoldersWithTheirFirstSector) {
+    const fs::path image = ReformattedImage();
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat or mtools missing";
+    const ScanRun run = Scan(Quoted(image.string()) + " --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(HasLine(run.err, "日時\t対象\t内容\n"));
+    for (const char* text :
+         {"\tスキャン結果\tスキャンを開始しました\n", "\tスキャン結果\tFAT方式を使用します\n",
+          "\tスキャン結果\tフォルダを再構成しています\n",
+          "\tスキャン結果\tスキャンは終了しました\n"})
+        EXPECT_TRUE(HasLine(run.err, text)) << text;
+    EXPECT_TRUE(HasLine(run.out, "/スキャン結果/TRIP\",\"id\":"));
+    EXPECT_TRUE(HasLine(run.out, "\"name\":\"C.TXT\",\"type\":\"file\",\"size\":1200,"));
+    EXPECT_TRUE(HasLine(run.out, "\"first_lba\":"));
+    EXPECT_FALSE(HasLine(run.out, "\"first_lba\":null,\"type\":\"file\""));
+    // Each file once: C.TXT is listed under TRIP/DEEP only.
+    std::size_t count = 0;
+    for (std::size_t at = run.out.find("\"C.TXT\""); at != std::string::npos;
+         at = run.out.find("\"C.TXT\"", at + 1))
+        ++count;
+    EXPECT_EQ(count, 1u);
+}
+
+// The image lies on a memory file system so that the destination in the build tree is
+// on another device, as salvage requires.
+TEST(ScanCommand, DatabaseScanRecoversWhatItCarvesWithAManifest) {
+    const fs::path image = ReformattedImage();
+    std::error_code error;
+    if (image.empty() || !fs::is_directory("/dev/shm", error))
+        GTEST_SKIP() << "fixture tools or /dev/shm missing";
+    const fs::path copy =
+        fs::path("/dev/shm") / ("vantrel-scan-test-" + std::to_string(::getpid()) + ".img");
+    fs::copy_file(image, copy, fs::copy_options::overwrite_existing, error);
+    ASSERT_FALSE(error) << error.message();
+    const fs::path destination = ScratchDir("cli-scan-recovered") / "out";
+    const ScanRun run = Scan(Quoted(copy.string()) + " --method database --recover-to " +
+                             Quoted(destination.string()));
+    fs::remove(copy, error);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(HasLine(run.err, "データベース方式を使用します"));
+    // The 20 000-byte picture file of the old volume is text to the database: carved
+    // whole from its first sector, and recovered byte for byte.
+    const std::string manifest = Slurped(destination / "manifest.jsonl");
+    EXPECT_TRUE(HasLine(manifest, "\"size\":20000,")) << manifest;
+    EXPECT_TRUE(HasLine(manifest, "\"status\":\"ok\""));
+    EXPECT_FALSE(HasLine(manifest, "\"status\":\"failed\""));
+}
+
+TEST(ScanCommand, UnknownMethodAndAreaAreUsageErrors) {
+    const fs::path image = ReformattedImage();
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat or mtools missing";
+    EXPECT_EQ(Scan(Quoted(image.string()) + " --method fast").status, 2);
+    EXPECT_EQ(Scan(Quoted(image.string()) + " 9/9").status, 2);
+    EXPECT_EQ(Scan("/nonexistent/image.img").status, 2);
+}
