@@ -62,10 +62,12 @@ void Handle(UiRequest& request, const RecoverPolicy& policy, RecoverProgress& pr
 } // namespace
 
 ScanRecoveryResult RecoverScanResults(ResultNode& area, const std::string& sourcePath,
-                                      const std::string& destination, std::ostream& err) {
+                                      const std::string& destination, bool allowImageFileSystem,
+                                      std::ostream& err) {
     SalvageJob job;
     job.destination = destination;
     job.sourcePath = sourcePath;
+    job.allowSourceImageFileSystem = allowImageFileSystem;
     job.writeManifest = true;
     for (const auto& folder : area.Children())
         job.items.push_back({nullptr, nullptr, folder.get(), {}});
