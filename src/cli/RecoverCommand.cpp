@@ -103,6 +103,8 @@ int RunRecover(const std::vector<std::string>& args) {
     if (!ParseQuestionMode(parser.Value("--fat-limit", "ask"), "cut", "skip", &policy.fatLimit))
         return UsageError("--fat-limit には ask、cut、skip のどれかを指定してください");
     policy.terminal = StdinIsTerminal();
+    // From here on Ctrl-C stops the run cleanly, even while the source is being read.
+    InstallInterruptFlag();
 
     auto session = OpenBrowseSession(positional[0]);
     if (!session)
@@ -138,8 +140,11 @@ int RunRecover(const std::vector<std::string>& args) {
     RequestQueue queue;
     TreeItemRecord record(&queue, &queue);
     record.SetNode(session->root.get());
+    if (InterruptRequested()) {
+        std::cerr << "vantrel-cli: 回収を中止しました（何も書き込んでいません）\n";
+        return kExitProblem;
+    }
     RecoverProgress progress(std::cerr, StderrIsTerminal(), TerminalColumns());
-    InstallInterruptFlag();
     if (!StartSalvage(record, job)) {
         std::cerr << "vantrel-cli: 回収を開始できませんでした\n";
         return kExitProblem;

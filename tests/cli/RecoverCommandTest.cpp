@@ -256,3 +256,39 @@ TEST(RecoverCommand, NtfsVolumeWithCompressedAndSparseFilesComesBackWhole) {
     ASSERT_EQ(manifest.count(binary), 1u);
     EXPECT_NE(manifest.at(binary).find(Sha256Of(volume / "binary.bin")), std::string::npos);
 }
+
+TEST(RecoverCommand, InterruptLeavesOnlyWholeFilesBehind) {
+    const fs::path image = FatImage("fat32_volume.sh");
+    if (image.empty() || !HaveTool("timeout"))
+        GTEST_SKIP() << "mkfs.fat, mtools and timeout are needed";
+    // Whenever the signal lands (while the source is read, between or inside files, or
+    // after the end), what is left must be whole files only.
+    for (const char* delay : {"0.02", "0.1", "0.15", "0.2", "0.3"}) {
+        SCOPED_TRACE(delay);
+        const fs::path dir = ScratchDir("recover-interrupt") / "out";
+        const fs::path err = ScratchDir("recover-interrupt-log") / "err";
+        const std::string command =
+            std::string("timeout --preserve-status -s INT ") + delay + " " +
+            Quote((fs::path(VANTREL_BINARY_DIR) / "src" / "cli" / "vantrel-cli").string()) +
+            " recover " + Quote(image.string()) + " --all --to " + Quote(dir.string()) +
+            " --allow-same-filesystem >/dev/null 2>" + Quote(err.string()) + " </dev/null";
+        const int status = RunCommand(command);
+        EXPECT_TRUE(status == 0 || status == 1) << status << ReadAll(err);
+        if (status == 1) {
+            EXPECT_NE(ReadAll(err).find("中止"), std::string::npos) << ReadAll(err);
+        }
+        if (!fs::exists(dir))
+            continue; // stopped before anything was written
+        const auto manifest = ManifestLines(dir);
+        for (const auto& item : fs::recursive_directory_iterator(dir)) {
+            if (item.is_directory() || item.path().filename() == "manifest.jsonl")
+                continue;
+            const std::string relative = item.path().lexically_relative(dir).generic_string();
+            EXPECT_EQ(item.path().filename().string().rfind(".vantrel-part-", 0), std::string::npos)
+                << "temporary file left: " << relative;
+            ASSERT_EQ(manifest.count(relative), 1u) << relative;
+            EXPECT_NE(manifest.at(relative).find(Sha256Of(item.path())), std::string::npos)
+                << relative;
+        }
+    }
+}
