@@ -21,7 +21,7 @@ public:
     void Clear();
     void Redraw(bool force);
 
-    // The line itself, width-limited (for tests).
+    // The line itself, cut to the given number of terminal columns.
     static std::string Line(std::uint64_t filesDone, std::uint64_t total, std::uint64_t bytes,
                             std::uint64_t size, const std::string& name, int columns);
 
