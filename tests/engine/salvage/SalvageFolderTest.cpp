@@ -289,3 +289,34 @@ TEST(SalvageFolder, FullDiskFailsTheFileWithAClearMessage) {
     EXPECT_EQ(job.summary.failed, 1u);
     EXPECT_EQ(run.questions.size(), 1u);
 }
+
+namespace {
+
+// A folder whose analysis returns the same position for ever, as a directory block that
+// stays unreadable would.
+class StuckFolder : public ResultNode {
+public:
+    StuckFolder() {
+        SetName(u"stuck");
+        AddFile(MemoryFile(u"found.txt", "found"));
+    }
+    StepResult AnalyseStep() override {
+        ++steps;
+        return 32768;
+    }
+    int steps = 0;
+};
+
+} // namespace
+
+TEST(SalvageFolder, AnAnalysisThatMakesNoProgressEndsAndKeepsWhatItFound) {
+    StuckFolder folder;
+    const fs::path dir = ScratchDir("salvage-stuck");
+    SalvageJob job = FolderJob(dir, folder);
+    const HarnessResult run = RunScripted(job, {}, &folder);
+    EXPECT_LT(folder.steps, 100);
+    EXPECT_TRUE(folder.IsAnalysed());
+    EXPECT_EQ(ReadWholeFile(dir / "stuck" / "found.txt"), "found");
+    EXPECT_NE(std::find(run.logTexts.begin(), run.logTexts.end(), "解析に失敗しました"),
+              run.logTexts.end());
+}

@@ -186,3 +186,17 @@ TEST(SalvageQuestions, NoAnswerAtAllIsTakenAsTheSafeChoice) {
     EXPECT_TRUE(job.summary.endedByAnswer);
     EXPECT_FALSE(fs::exists(dir / "later.txt"));
 }
+
+TEST(SalvageQuestions, AFailedOverwriteLeavesTheExistingFileAsItWas) {
+    Files files;
+    files.Add(UnreadableFile(u"report.doc", 3000));
+    const fs::path dir = ScratchDir("salvage-failed-overwrite");
+    WriteWholeFile(dir / "report.doc", "the only good copy");
+    SalvageJob job = FileJob(dir, files);
+    const HarnessResult run = RunScripted(job, {{6}, {}, {6}}, &files.folder);
+    EXPECT_FALSE(run.unexpectedQuestion);
+    EXPECT_EQ(run.questions,
+              (std::vector<std::uint32_t>{msg::kAskOverwrite, msg::kAskContinueAfterFailure}));
+    EXPECT_EQ(ReadWholeFile(dir / "report.doc"), "the only good copy");
+    EXPECT_EQ(ListFiles(dir), std::vector<std::string>{"report.doc"});
+}
