@@ -3,6 +3,7 @@
 
 #include "engine/tree/ScanResultNode.h"
 
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -16,29 +17,28 @@ constexpr int kGatherDepth = 130;
 
 // Marks duplicates. Of two live copies the earlier stays, of a live and a deleted copy the
 // live one, of two deleted copies the later one. Items without a key (an empty file has
-// no data position) are never taken for copies of each other.
+// no data position) are never taken for copies of each other. One pass with a map from key
+// to the copy that stays so far: a carving scan finds tens of thousands of files, and
+// comparing every pair would cost more than reading the disk.
 template <typename Item, typename KeyOf, typename DeletedOf>
 std::unordered_set<const Item*> MarkDuplicates(const std::vector<std::unique_ptr<Item>>& items,
                                                KeyOf keyOf, DeletedOf deletedOf) {
-    const std::size_t n = items.size();
-    std::vector<bool> gone(n, false);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint64_t key = keyOf(*items[i]);
+    std::unordered_map<std::uint64_t, const Item*> keeper;
+    std::unordered_set<const Item*> marked;
+    for (const auto& item : items) {
+        const std::uint64_t key = keyOf(*item);
         if (key == kNoKey)
             continue;
-        for (std::size_t j = i + 1; j < n && !gone[i]; ++j) {
-            if (gone[j] || keyOf(*items[j]) != key)
-                continue;
-            if (deletedOf(*items[i]))
-                gone[i] = true;
-            else
-                gone[j] = true;
+        const auto [it, first] = keeper.emplace(key, item.get());
+        if (first)
+            continue;
+        if (deletedOf(*it->second)) {
+            marked.insert(it->second);
+            it->second = item.get();
+        } else {
+            marked.insert(item.get());
         }
     }
-    std::unordered_set<const Item*> marked;
-    for (std::size_t i = 0; i < n; ++i)
-        if (gone[i])
-            marked.insert(items[i].get());
     return marked;
 }
 

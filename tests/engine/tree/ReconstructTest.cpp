@@ -116,13 +116,23 @@ TEST(MergeDuplicates, KeepsTheLiveCopyOrTheLaterDeletedOneAndNeverMergesKeylessF
     AddFolder(area.node, u"second", 60);
     AddFolder(area.node, u"old", 70, true);
     AddFolder(area.node, u"newer", 70, true);
+    // Longer runs of copies: the first live one wins over everything around it; with
+    // none live, the last deleted one stays.
+    AddFolder(area.node, u"d1", 80, true);
+    AddFolder(area.node, u"l1", 80);
+    AddFolder(area.node, u"d2", 80, true);
+    AddFolder(area.node, u"l2", 80);
+    AddFolder(area.node, u"x1", 90, true);
+    AddFolder(area.node, u"x2", 90, true);
+    AddFolder(area.node, u"x3", 90, true);
     area.node.AddFile(File(u"a", 500, true));
     area.node.AddFile(File(u"a-live", 500));
     area.node.AddFile(File(u"empty1", ~0ull));
     area.node.AddFile(File(u"empty2", ~0ull));
 
     area.node.MergeDuplicates();
-    EXPECT_EQ(ChildNames(area.node), (std::vector<std::u16string>{u"live", u"first", u"newer*"}));
+    EXPECT_EQ(ChildNames(area.node),
+              (std::vector<std::u16string>{u"live", u"first", u"newer*", u"l1", u"x3*"}));
     EXPECT_EQ(FileNames(area.node), (std::vector<std::u16string>{u"a-live", u"empty1", u"empty2"}));
 }
 
