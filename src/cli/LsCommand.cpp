@@ -1,5 +1,6 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
+#include "cli/FileListing.h"
 #include "cli/TextFormat.h"
 #include "engine/settings/ColumnText.h"
 #include "engine/settings/RowFilter.h"
@@ -13,15 +14,6 @@
 namespace vantrel::cli {
 
 namespace {
-
-struct Listing {
-    bool recursive = false;
-    bool json = false;
-    int maxDepth = 100;
-    const RowFilter* filter = nullptr;
-    PatternList excludeFolders;
-    std::string relativeBase; // display path the text rows are shown relative to
-};
 
 std::vector<std::u16string> SplitPatterns(const std::string& text) {
     std::vector<std::u16string> patterns;
@@ -54,87 +46,6 @@ bool ParseSize(const std::string& text, std::uint64_t* size) {
         return false;
     *size = ReadSizeText(text);
     return true;
-}
-
-std::string RelativePath(const Listing& listing, const std::string& path) {
-    if (path.compare(0, listing.relativeBase.size(), listing.relativeBase) != 0)
-        return path;
-    return path.substr(std::min(path.size(), listing.relativeBase.size() + 1));
-}
-
-void PrintFolder(const Listing& listing, const ResultNode& folder) {
-    const std::string path = DisplayPath(folder);
-    if (listing.json) {
-        const FileEntry* data = nullptr;
-        if (const auto* fat = dynamic_cast<const FatFolderNode*>(&folder))
-            data = &fat->DirectoryData();
-        std::cout << "{\"path\":" << JsonString(path) << ",\"id\":" << JsonString(IdPath(folder))
-                  << ",\"name\":" << JsonString(ToUtf8(folder.Name()))
-                  << ",\"type\":\"folder\",\"size\":0,\"deleted\":"
-                  << (folder.IsDeleted() ? "true" : "false")
-                  << ",\"condition\":null,\"condition_text\":null,\"modified\":"
-                  << JsonTime(data ? data->modifyTime : FileTime{})
-                  << ",\"created\":" << JsonTime(data ? data->createTime : FileTime{})
-                  << ",\"accessed\":" << JsonTime(data ? data->accessTime : FileTime{}) << "}\n";
-        return;
-    }
-    std::cout << IdPath(folder) << "\t" << (folder.IsDeleted() ? "*" : " ") << "\t"
-              << PrintableName(FromUtf8(RelativePath(listing, path))) << "/\t\tフォルダ\t\n";
-}
-
-void PrintFile(const Listing& listing, const ResultNode& folder, std::size_t index) {
-    const FileEntry& file = *folder.File(index);
-    const std::string path = FileDisplayPath(folder, file);
-    if (listing.json) {
-        std::cout << "{\"path\":" << JsonString(path)
-                  << ",\"id\":" << JsonString(FileIdPath(folder, index))
-                  << ",\"name\":" << JsonString(ToUtf8(file.name))
-                  << ",\"type\":\"file\",\"size\":" << file.size
-                  << ",\"deleted\":" << (file.deleted ? "true" : "false")
-                  << ",\"condition\":" << file.condition
-                  << ",\"condition_text\":" << JsonString(FileConditionText(file.condition))
-                  << ",\"modified\":" << JsonTime(file.modifyTime)
-                  << ",\"created\":" << JsonTime(file.createTime)
-                  << ",\"accessed\":" << JsonTime(file.accessTime) << "}\n";
-        return;
-    }
-    std::cout << FileIdPath(folder, index) << "\t" << (file.deleted ? "*" : " ") << "\t"
-              << PrintableName(FromUtf8(RelativePath(listing, path))) << "\t"
-              << ToUtf8(SizeColumnText(file.size)) << "\t" << FileConditionText(file.condition)
-              << "\t" << ToUtf8(DateTimeText(file.modifyTime)) << "\n";
-}
-
-bool ShowsFile(const Listing& listing, const FileEntry& file) {
-    FilterRow row;
-    row.name = file.name;
-    row.size = file.size;
-    row.deleted = file.deleted;
-    row.condition = file.condition;
-    row.modifyTime = file.modifyTime;
-    return listing.filter->Passes(row);
-}
-
-// Folders follow the deleted-folders switch and the exclude list (so $Extend stays out
-// by default); include patterns pick files, not the folders that lead to them.
-bool ShowsFolder(const Listing& listing, const ResultNode& folder) {
-    return listing.filter->ShowsFolder(folder.IsDeleted(), folder.IsScanTarget()) &&
-           !(listing.filter->Settings().excludePatternsOn &&
-             listing.excludeFolders.Matches(folder.Name()));
-}
-
-void List(const Listing& listing, ResultNode& node, int depth) {
-    AnalyseCompletely(node);
-    for (const auto& child : node.Children()) {
-        if (!ShowsFolder(listing, *child))
-            continue;
-        PrintFolder(listing, *child);
-        // Folders that point back up the tree are never added, and the depth is bounded.
-        if (listing.recursive && depth < listing.maxDepth)
-            List(listing, *child, depth + 1);
-    }
-    for (std::size_t i = 0; i < node.FileCount(); ++i)
-        if (ShowsFile(listing, *node.File(i)))
-            PrintFile(listing, node, i);
 }
 
 int RunLs(const std::vector<std::string>& args) {
@@ -185,12 +96,9 @@ int RunLs(const std::vector<std::string>& args) {
     if (!session)
         return kExitUsage;
     const RowFilter filter(settings);
-    Listing listing;
+    FileListing listing = MakeFileListing(filter);
     listing.recursive = parser.Flag("-r") || parser.Flag("--recursive");
     listing.json = parser.Flag("--json");
-    listing.maxDepth = settings.analysisDepth;
-    listing.filter = &filter;
-    listing.excludeFolders = PatternList(settings.excludePatterns);
 
     std::vector<ResultNode*> roots;
     ExpandDisks(*session->root);
@@ -201,7 +109,7 @@ int RunLs(const std::vector<std::string>& args) {
         if (item.file) {
             for (std::size_t i = 0; i < item.node->FileCount(); ++i)
                 if (item.node->File(i) == item.file)
-                    PrintFile(listing, *item.node, i);
+                    PrintFileRow(listing, *item.node, i);
             return kExitOk;
         }
         roots.push_back(item.node);
@@ -209,15 +117,12 @@ int RunLs(const std::vector<std::string>& args) {
         roots = ExistingFolderRoots(*session->root);
     }
     if (!listing.json)
-        std::cout << "ID\t削除\t" << ToUtf8(FileListColumnHeader(kColumnName)) << "\t"
-                  << ToUtf8(FileListColumnHeader(kColumnSize)) << "\t"
-                  << ToUtf8(FileListColumnHeader(kColumnCondition)) << "\t"
-                  << ToUtf8(FileListColumnHeader(kColumnModified)) << "\n";
+        PrintListingHeader();
     for (ResultNode* root : roots) {
         listing.relativeBase = DisplayPath(*root);
         if (!listing.json && roots.size() > 1)
             std::cout << "# " << IdPath(*root) << "  " << PrintableName(root->Name()) << "\n";
-        List(listing, *root, 0);
+        ListNode(listing, *root, 0);
     }
     std::cout.flush();
     return std::cout ? kExitOk : kExitProblem;

@@ -1,5 +1,6 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
+#include "cli/FileListing.h"
 #include "cli/ScanConsole.h"
 #include "cli/ScanRecovery.h"
 #include "cli/TextFormat.h"
@@ -18,94 +19,6 @@
 namespace vantrel::cli {
 
 namespace {
-
-struct FoundListing {
-    bool json = false;
-    const RowFilter* filter = nullptr;
-    PatternList excludeFolders;
-    int maxDepth = 100;
-};
-
-std::string FirstLbaJson(std::uint64_t lba) {
-    return lba == ~std::uint64_t{0} ? "null" : std::to_string(lba);
-}
-
-void PrintFolder(const FoundListing& listing, const ResultNode& folder) {
-    const FileEntry* data = nullptr;
-    if (const auto* fat = dynamic_cast<const FatFolderNode*>(&folder))
-        data = &fat->DirectoryData();
-    if (!listing.json) {
-        std::cout << IdPath(folder) << "\t" << (folder.IsDeleted() ? "*" : " ") << "\t"
-                  << PrintableName(FromUtf8(DisplayPath(folder))) << "/\t\tフォルダ\t\n";
-        return;
-    }
-    std::cout << "{\"path\":" << JsonString(DisplayPath(folder))
-              << ",\"id\":" << JsonString(IdPath(folder))
-              << ",\"name\":" << JsonString(ToUtf8(folder.Name()))
-              << ",\"type\":\"folder\",\"size\":0,\"deleted\":"
-              << (folder.IsDeleted() ? "true" : "false")
-              << ",\"condition\":null,\"condition_text\":null,\"modified\":"
-              << JsonTime(data ? data->modifyTime : FileTime{})
-              << ",\"created\":" << JsonTime(data ? data->createTime : FileTime{})
-              << ",\"accessed\":" << JsonTime(data ? data->accessTime : FileTime{})
-              << ",\"first_lba\":" << FirstLbaJson(data ? data->extents.FirstLba() : ~0ull)
-              << "}\n";
-}
-
-void PrintFile(const FoundListing& listing, const ResultNode& folder, std::size_t index) {
-    const FileEntry& file = *folder.File(index);
-    const std::string path = FileDisplayPath(folder, file);
-    if (!listing.json) {
-        std::cout << FileIdPath(folder, index) << "\t" << (file.deleted ? "*" : " ") << "\t"
-                  << PrintableName(FromUtf8(path)) << "\t" << ToUtf8(SizeColumnText(file.size))
-                  << "\t" << FileConditionText(file.condition) << "\t"
-                  << ToUtf8(DateTimeText(file.modifyTime)) << "\n";
-        return;
-    }
-    std::cout << "{\"path\":" << JsonString(path)
-              << ",\"id\":" << JsonString(FileIdPath(folder, index))
-              << ",\"name\":" << JsonString(ToUtf8(file.name))
-              << ",\"type\":\"file\",\"size\":" << file.size
-              << ",\"deleted\":" << (file.deleted ? "true" : "false")
-              << ",\"condition\":" << file.condition
-              << ",\"condition_text\":" << JsonString(FileConditionText(file.condition))
-              << ",\"modified\":" << JsonTime(file.modifyTime)
-              << ",\"created\":" << JsonTime(file.createTime)
-              << ",\"accessed\":" << JsonTime(file.accessTime)
-              << ",\"first_lba\":" << FirstLbaJson(file.extents.FirstLba()) << "}\n";
-}
-
-bool ShowsFile(const FoundListing& listing, const FileEntry& file) {
-    FilterRow row;
-    row.name = file.name;
-    row.size = file.size;
-    row.deleted = file.deleted;
-    row.condition = file.condition;
-    row.modifyTime = file.modifyTime;
-    return listing.filter->Passes(row);
-}
-
-bool ShowsFolder(const FoundListing& listing, const ResultNode& folder) {
-    return listing.filter->ShowsFolder(folder.IsDeleted(), folder.IsScanTarget()) &&
-           !(listing.filter->Settings().excludePatternsOn &&
-             listing.excludeFolders.Matches(folder.Name()));
-}
-
-// Found folders are read on demand like existing ones; folders pointing back up the tree
-// are never added by their analysis, and the depth is bounded.
-void ListFound(const FoundListing& listing, ResultNode& node, int depth) {
-    AnalyseCompletely(node);
-    for (const auto& child : node.Children()) {
-        if (!ShowsFolder(listing, *child))
-            continue;
-        PrintFolder(listing, *child);
-        if (depth < listing.maxDepth)
-            ListFound(listing, *child, depth + 1);
-    }
-    for (std::size_t i = 0; i < node.FileCount(); ++i)
-        if (ShowsFile(listing, *node.File(i)))
-            PrintFile(listing, node, i);
-}
 
 bool ParseMethod(const std::string& text, MethodCode* code) {
     if (text == "auto")
@@ -183,19 +96,15 @@ int RunScan(const std::vector<std::string>& args) {
     if (console.Interrupted())
         std::cerr << "中断しました。それまでに見つかったものを表示します\n";
 
-    ScanSettings settings;
+    const ScanSettings settings;
     const RowFilter filter(settings);
-    FoundListing listing;
+    FileListing listing = MakeFileListing(filter);
+    listing.recursive = true;
     listing.json = parser.Flag("--json");
-    listing.filter = &filter;
-    listing.excludeFolders = PatternList(settings.excludePatterns);
-    listing.maxDepth = settings.analysisDepth;
+    listing.withFirstLba = true;
     if (!listing.json)
-        std::cout << "ID\t削除\t" << ToUtf8(FileListColumnHeader(kColumnName)) << "\t"
-                  << ToUtf8(FileListColumnHeader(kColumnSize)) << "\t"
-                  << ToUtf8(FileListColumnHeader(kColumnCondition)) << "\t"
-                  << ToUtf8(FileListColumnHeader(kColumnModified)) << "\n";
-    ListFound(listing, *area, 0);
+        PrintListingHeader();
+    ListNode(listing, *area, 0);
     std::cout.flush();
 
     bool problem = exitCode != kWorkerExitDone || state != kJobDone ||

@@ -1,0 +1,124 @@
+#include "cli/FileListing.h"
+
+#include "cli/BrowseTree.h"
+#include "cli/TextFormat.h"
+#include "engine/settings/ColumnText.h"
+#include "engine/tree/FileCondition.h"
+#include "engine/volume/FatFolderNode.h"
+#include "platform/Utf.h"
+
+#include <iostream>
+
+namespace vantrel::cli {
+
+namespace {
+
+std::string RelativePath(const FileListing& listing, const std::string& path) {
+    const std::string& base = listing.relativeBase;
+    if (base.empty() || path.compare(0, base.size(), base) != 0)
+        return path;
+    return path.substr(std::min(path.size(), base.size() + 1));
+}
+
+std::string FirstLbaJson(std::uint64_t lba) {
+    return lba == ~std::uint64_t{0} ? "null" : std::to_string(lba);
+}
+
+bool ShowsFile(const FileListing& listing, const FileEntry& file) {
+    FilterRow row;
+    row.name = file.name;
+    row.size = file.size;
+    row.deleted = file.deleted;
+    row.condition = file.condition;
+    row.modifyTime = file.modifyTime;
+    return listing.filter->Passes(row);
+}
+
+// Folders follow the deleted-folders switch and the exclude list (so $Extend stays out
+// by default); include patterns pick files, not the folders that lead to them.
+bool ShowsFolder(const FileListing& listing, const ResultNode& folder) {
+    return listing.filter->ShowsFolder(folder.IsDeleted(), folder.IsScanTarget()) &&
+           !(listing.filter->Settings().excludePatternsOn &&
+             listing.excludeFolders.Matches(folder.Name()));
+}
+
+} // namespace
+
+FileListing MakeFileListing(const RowFilter& filter) {
+    FileListing listing;
+    listing.filter = &filter;
+    listing.excludeFolders = PatternList(filter.Settings().excludePatterns);
+    listing.maxDepth = filter.Settings().analysisDepth;
+    return listing;
+}
+
+void PrintListingHeader() {
+    std::cout << "ID\t削除\t" << ToUtf8(FileListColumnHeader(kColumnName)) << "\t"
+              << ToUtf8(FileListColumnHeader(kColumnSize)) << "\t"
+              << ToUtf8(FileListColumnHeader(kColumnCondition)) << "\t"
+              << ToUtf8(FileListColumnHeader(kColumnModified)) << "\n";
+}
+
+void PrintFolderRow(const FileListing& listing, const ResultNode& folder) {
+    const std::string path = DisplayPath(folder);
+    if (!listing.json) {
+        std::cout << IdPath(folder) << "\t" << (folder.IsDeleted() ? "*" : " ") << "\t"
+                  << PrintableName(FromUtf8(RelativePath(listing, path))) << "/\t\tフォルダ\t\n";
+        return;
+    }
+    const FileEntry* data = nullptr;
+    if (const auto* fat = dynamic_cast<const FatFolderNode*>(&folder))
+        data = &fat->DirectoryData();
+    std::cout << "{\"path\":" << JsonString(path) << ",\"id\":" << JsonString(IdPath(folder))
+              << ",\"name\":" << JsonString(ToUtf8(folder.Name()))
+              << ",\"type\":\"folder\",\"size\":0,\"deleted\":"
+              << (folder.IsDeleted() ? "true" : "false")
+              << ",\"condition\":null,\"condition_text\":null,\"modified\":"
+              << JsonTime(data ? data->modifyTime : FileTime{})
+              << ",\"created\":" << JsonTime(data ? data->createTime : FileTime{})
+              << ",\"accessed\":" << JsonTime(data ? data->accessTime : FileTime{});
+    if (listing.withFirstLba)
+        std::cout << ",\"first_lba\":" << FirstLbaJson(data ? data->extents.FirstLba() : ~0ull);
+    std::cout << "}\n";
+}
+
+void PrintFileRow(const FileListing& listing, const ResultNode& folder, std::size_t index) {
+    const FileEntry& file = *folder.File(index);
+    const std::string path = FileDisplayPath(folder, file);
+    if (!listing.json) {
+        std::cout << FileIdPath(folder, index) << "\t" << (file.deleted ? "*" : " ") << "\t"
+                  << PrintableName(FromUtf8(RelativePath(listing, path))) << "\t"
+                  << ToUtf8(SizeColumnText(file.size)) << "\t" << FileConditionText(file.condition)
+                  << "\t" << ToUtf8(DateTimeText(file.modifyTime)) << "\n";
+        return;
+    }
+    std::cout << "{\"path\":" << JsonString(path)
+              << ",\"id\":" << JsonString(FileIdPath(folder, index))
+              << ",\"name\":" << JsonString(ToUtf8(file.name))
+              << ",\"type\":\"file\",\"size\":" << file.size
+              << ",\"deleted\":" << (file.deleted ? "true" : "false")
+              << ",\"condition\":" << file.condition
+              << ",\"condition_text\":" << JsonString(FileConditionText(file.condition))
+              << ",\"modified\":" << JsonTime(file.modifyTime)
+              << ",\"created\":" << JsonTime(file.createTime)
+              << ",\"accessed\":" << JsonTime(file.accessTime);
+    if (listing.withFirstLba)
+        std::cout << ",\"first_lba\":" << FirstLbaJson(file.extents.FirstLba());
+    std::cout << "}\n";
+}
+
+void ListNode(const FileListing& listing, ResultNode& node, int depth) {
+    AnalyseCompletely(node);
+    for (const auto& child : node.Children()) {
+        if (!ShowsFolder(listing, *child))
+            continue;
+        PrintFolderRow(listing, *child);
+        if (listing.recursive && depth < listing.maxDepth)
+            ListNode(listing, *child, depth + 1);
+    }
+    for (std::size_t i = 0; i < node.FileCount(); ++i)
+        if (ShowsFile(listing, *node.File(i)))
+            PrintFileRow(listing, node, i);
+}
+
+} // namespace vantrel::cli

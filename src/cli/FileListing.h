@@ -1,0 +1,34 @@
+#pragma once
+
+// The file-list rows that `ls` and `scan` print: text columns or one JSON object per
+// line, through the scan settings' row filter.
+
+#include "engine/settings/PatternMatch.h"
+#include "engine/settings/RowFilter.h"
+#include "engine/tree/ResultNode.h"
+
+#include <string>
+
+namespace vantrel::cli {
+
+struct FileListing {
+    bool recursive = false;
+    bool json = false;
+    bool withFirstLba = false; // scan results say where each find starts
+    int maxDepth = 100;
+    const RowFilter* filter = nullptr;
+    PatternList excludeFolders;
+    std::string relativeBase; // display path the text rows are shown relative to
+};
+
+// A listing over settings; the filter must outlive the listing.
+FileListing MakeFileListing(const RowFilter& filter);
+
+void PrintListingHeader();
+void PrintFolderRow(const FileListing& listing, const ResultNode& folder);
+void PrintFileRow(const FileListing& listing, const ResultNode& folder, std::size_t index);
+// The node's folders and files that pass the filter, analysing on demand. Folders that
+// point back up the tree are never added by analysis, and the depth is bounded.
+void ListNode(const FileListing& listing, ResultNode& node, int depth);
+
+} // namespace vantrel::cli
