@@ -273,6 +273,12 @@ TEST(RecoverCommand, InterruptLeavesOnlyWholeFilesBehind) {
             " recover " + Quote(image.string()) + " --all --to " + Quote(dir.string()) +
             " --allow-same-filesystem >/dev/null 2>" + Quote(err.string()) + " </dev/null";
         const int status = RunCommand(command);
+        // A signal that arrives before the program has set up its handler ends it the
+        // ordinary way; by then nothing may have been written.
+        if (status >= 128) {
+            EXPECT_FALSE(fs::exists(dir)) << status;
+            continue;
+        }
         EXPECT_TRUE(status == 0 || status == 1) << status << ReadAll(err);
         if (status == 1) {
             EXPECT_NE(ReadAll(err).find("中止"), std::string::npos) << ReadAll(err);
