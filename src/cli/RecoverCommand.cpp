@@ -1,10 +1,8 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
-#include "cli/RecoverProgress.h"
-#include "cli/RecoverQuestions.h"
+#include "cli/SalvageSession.h"
 #include "engine/partition/DriveNode.h"
 #include "engine/partition/PartitionNode.h"
-#include "engine/request/RequestQueue.h"
 #include "engine/salvage/Manifest.h"
 #include "engine/salvage/SalvageWorker.h"
 #include "engine/tree/FileEntry.h"
@@ -16,8 +14,6 @@
 namespace vantrel::cli {
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // "P0 <partition> <volume root>" for a volume inside a partition (the id keeps two
 // partitions of the same kind apart), the volume root's name alone for a volume that
@@ -41,42 +37,6 @@ void AddVolumes(ResultNode& below, std::vector<SalvageItem>* items) {
 
 bool IsDiskNode(const ResultNode& node) {
     return dynamic_cast<const DriveNode*>(&node) || dynamic_cast<const PartitionNode*>(&node);
-}
-
-// Handles one request from the worker on this (the main) thread.
-void Handle(const UiRequest& request, const RecoverPolicy& policy, RecoverProgress& progress,
-            int* answer) {
-    switch (request.Message()) {
-    case msg::kLogLine:
-        // Analysis of each folder on the way would drown the useful lines.
-        if (request.strings.size() == 2 && request.strings[1] != u"解析をしています") {
-            progress.Clear();
-            std::cerr << PrintableName(request.strings[1]) << "\n";
-            progress.Redraw(true);
-        }
-        break;
-    case msg::kSalvageStart:
-        progress.Start(request.value);
-        break;
-    case msg::kSalvageFileStart:
-        progress.File(PrintableName(request.text), request.value);
-        break;
-    case msg::kSalvageFileProgress:
-        progress.Bytes(request.value);
-        break;
-    case msg::kSalvageRecovered:
-        progress.FilesDone(request.value);
-        break;
-    case msg::kAskOverwrite:
-    case msg::kAskSizeLimit:
-    case msg::kAskContinueAfterFailure:
-        progress.Clear();
-        *answer = AnswerQuestion(policy, request, std::cerr);
-        progress.Redraw(true);
-        break;
-    default:
-        break;
-    }
 }
 
 int RunRecover(const std::vector<std::string>& args) {
@@ -137,41 +97,14 @@ int RunRecover(const std::vector<std::string>& args) {
             job.items.push_back({nullptr, nullptr, item.node, {}});
     }
 
-    RequestQueue queue;
-    TreeItemRecord record(&queue, &queue);
-    record.SetNode(session->root.get());
     if (InterruptRequested()) {
         std::cerr << "vantrel-cli: 回収を中止しました（何も書き込んでいません）\n";
         return kExitProblem;
     }
-    RecoverProgress progress(std::cerr, StderrIsTerminal(), TerminalColumns());
-    if (!StartSalvage(record, job)) {
+    if (!RunSalvageSession(job, policy, session->root.get(), std::cerr)) {
         std::cerr << "vantrel-cli: 回収を開始できませんでした\n";
         return kExitProblem;
     }
-    bool stopAsked = false;
-    for (;;) {
-        if (InterruptRequested() && !stopAsked) {
-            // The worker notices it after the piece it is copying.
-            stopAsked = true;
-            record.SetJobState(kJobCancel);
-            progress.Clear();
-            std::cerr << "vantrel-cli: 中止しています…\n";
-        }
-        UiRequest* request = queue.Take(50ms);
-        if (!request) {
-            if (!record.WorkerRunning() && queue.Size() == 0)
-                break;
-            continue;
-        }
-        int answer = msg::kAnswerNone;
-        Handle(*request, policy, progress, &answer);
-        if (answer != msg::kAnswerNone)
-            request->SetAnswer(answer);
-        UiRequest::CompleteAll(request);
-    }
-    record.JoinWorker();
-    progress.Clear();
 
     const SalvageSummary& s = job.summary;
     if (s.refused) {

@@ -1,5 +1,6 @@
 #include "cli/TextFormat.h"
 
+#include "engine/salvage/Manifest.h"
 #include "platform/LocalTime.h"
 
 #include <cstdio>
@@ -8,27 +9,7 @@
 namespace vantrel::cli {
 
 std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return JsonQuote(utf8);
 }
 
 std::string JsonTime(const FileTime& time) {

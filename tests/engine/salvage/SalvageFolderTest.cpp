@@ -116,7 +116,7 @@ TEST(SalvageFolder, HostileNamesStayInsideTheDestinationAndNeverCollide) {
     EXPECT_EQ(ReadWholeFile(dir / "_.." / "DUP (2).txt"), "content 10");
     EXPECT_EQ(ReadWholeFile(dir / "_.." / "manifest.jsonl"), "content 11");
     const std::string manifest = ReadWholeFile(dir / "manifest.jsonl");
-    EXPECT_NE(manifest.find("\"source\":\"../c\\u0001d\x7f\""), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find("\"source\":\"../c\\u0001d\\u007f\""), std::string::npos) << manifest;
     EXPECT_NE(manifest.find("\"path\":\"_../c_d_\""), std::string::npos);
 }
 
