@@ -2,7 +2,9 @@
 
 namespace vantrel {
 
-CDiskDevice::CDiskDevice() { ResetFields(); }
+CDiskDevice::CDiskDevice() {
+    ResetFields();
+}
 
 CDiskDevice::~CDiskDevice() = default;
 
@@ -22,12 +24,18 @@ void CDiskDevice::SetIdentityStrings(const char* vendor, const char* product,
     CopyPadded(identity_.revision, revision);
 }
 
-std::int32_t CDiskDevice::GetAccessMethod() const { return kAccessNone; }
+std::int32_t CDiskDevice::GetAccessMethod() const {
+    return kAccessNone;
+}
 
 std::int32_t CDiskDevice::GetDriveKind() {
     DeviceIdentity id;
     if (!GetIdentity(&id))
         return kDriveUnknown;
+    return DriveKindOfIdentity(id);
+}
+
+std::int32_t DriveKindOfIdentity(const DeviceIdentity& id) {
     if (!id.removable)
         return kDriveHardDisk;
     if (id.peripheralType == 5)
@@ -43,7 +51,9 @@ bool CDiskDevice::GetIdentity(DeviceIdentity* out) {
     return true;
 }
 
-bool CDiskDevice::GetCapacity(std::uint64_t*, std::uint32_t*) { return false; }
+bool CDiskDevice::GetCapacity(std::uint64_t*, std::uint32_t*) {
+    return false;
+}
 
 bool CDiskDevice::ReadSectors(std::uint64_t, std::uint32_t, void*, std::uint32_t) {
     return false;
@@ -53,11 +63,17 @@ bool CDiskDevice::WriteSectors(std::uint64_t, std::uint32_t, const void*, std::u
     return false;
 }
 
-bool CDiskDevice::CheckReady() { return GetCapacity(nullptr, nullptr); }
+bool CDiskDevice::CheckReady() {
+    return GetCapacity(nullptr, nullptr);
+}
 
-std::uint32_t CDiskDevice::GetDriveLetters() { return driveLetters_; }
+std::uint32_t CDiskDevice::GetDriveLetters() {
+    return driveLetters_;
+}
 
-std::uint32_t CDiskDevice::LookUpDriveLetters(std::int32_t*) { return driveLetters_; }
+std::uint32_t CDiskDevice::LookUpDriveLetters(std::int32_t*) {
+    return driveLetters_;
+}
 
 const char* DriveKindText(std::int32_t kind) {
     switch (kind) {

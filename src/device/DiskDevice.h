@@ -90,5 +90,8 @@ void CopyPadded(std::array<char, N>& field, const char* text) {
 }
 
 const char* DriveKindText(std::int32_t kind);
+// The kind an identity implies: fixed → hard disk; removable → CD-ROM, MO or removable
+// disk by peripheral type.
+std::int32_t DriveKindOfIdentity(const DeviceIdentity& identity);
 
 } // namespace vantrel

@@ -27,16 +27,6 @@ bool IsListable(const BlockDeviceEntry& entry) {
     return entry.hasDevice;
 }
 
-std::int32_t KindOfIdentity(const DeviceIdentity& id) {
-    if (!id.removable)
-        return kDriveHardDisk;
-    if (id.peripheralType == 5)
-        return kDriveCdRom;
-    if (id.peripheralType == 7)
-        return kDriveMagnetoOptical;
-    return kDriveRemovable;
-}
-
 std::string NodeText(const std::string& node, const BlockDeviceEntry& entry,
                      const SystemPaths& paths) {
     std::string text = node;
@@ -59,8 +49,8 @@ void NoteUnopened(std::vector<UnopenedDrive>* unopened, const std::string& node,
     drive.errnoValue = error;
     drive.needsRoot = (error == EACCES || error == EPERM) && !RunningAsRoot();
     drive.identity = IdentityFromSysfs(entry);
-    const std::int32_t kind =
-        RefineDriveKind(KindOfIdentity(drive.identity), drive.identity.peripheralType, node, paths);
+    const std::int32_t kind = RefineDriveKind(DriveKindOfIdentity(drive.identity),
+                                              drive.identity.peripheralType, node, paths);
     drive.description = std::string(DriveKindText(kind)) + "(" + NodeText(node, entry, paths) + ")";
     if (entry.sizeSectors > 0)
         drive.detail = CapacityText(entry.sizeSectors - 1, 512); // sysfs counts 512-byte units

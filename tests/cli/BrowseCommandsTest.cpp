@@ -1,5 +1,6 @@
 // tree, ls and cat run as a user would run them, on the partition-walk fixture images.
 
+#include "CliRunner.h"
 #include "Fixtures.h"
 
 #include <array>
@@ -15,33 +16,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using vantrel::testing::CliRun;
 
 std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return vantrel::testing::ShellQuote(text);
 }
 
 CliRun Cli(const std::string& arguments) {
-    const fs::path scratch = ScratchDir("cli-run");
-    const std::string cli = std::string(VANTREL_BINARY_DIR) + "/src/cli/vantrel-cli";
-    CliRun run;
-    run.status =
-        RunCommand("TZ=UTC " + Quote(cli) + " " + arguments + " >" +
-                   Quote((scratch / "out").string()) + " 2>" + Quote((scratch / "err").string()));
-    std::ifstream out(scratch / "out", std::ios::binary), err(scratch / "err", std::ios::binary);
-    std::ostringstream o, e;
-    o << out.rdbuf();
-    e << err.rdbuf();
-    run.out = o.str();
-    run.err = e.str();
-    return run;
+    return vantrel::testing::RunCliLine(arguments, "TZ=UTC ");
 }
 
 fs::path Image(const std::string& script) {

@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "Fixtures.h"
 
 #include <algorithm>
@@ -18,47 +19,15 @@ using vantrel::testing::ScratchDir;
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliResult = vantrel::testing::CliRun;
+using vantrel::testing::CliPath;
+using vantrel::testing::RunCli;
 
 std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return {};
-    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    return vantrel::testing::ReadFileBytes(path);
 }
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-fs::path CliPath() {
-    return fs::path(VANTREL_BINARY_DIR) / "src" / "cli" / "vantrel-cli";
-}
-
-// Runs vantrel-cli with args (optionally through a prefix such as a user switch).
-CliResult RunCli(const std::vector<std::string>& args, const std::string& prefix = {}) {
-    static int serial = 0;
-    const fs::path dir = ScratchDir("cli-run-" + std::to_string(serial++));
-    std::string command = prefix + Quote(CliPath().string());
-    for (const auto& arg : args)
-        command += " " + Quote(arg);
-    command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) +
-               " </dev/null";
-    CliResult result;
-    result.status = RunCommand(command);
-    result.out = Slurp(dir / "out");
-    result.err = Slurp(dir / "err");
-    return result;
+std::string Quote(const std::string& text) {
+    return vantrel::testing::ShellQuote(text);
 }
 
 std::size_t Lines(const std::string& text) {

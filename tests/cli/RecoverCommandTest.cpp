@@ -1,5 +1,6 @@
 // vantrel-cli recover, run as a user would run it, on disk images built at test time.
 
+#include "CliRunner.h"
 #include "Fixtures.h"
 
 #include <filesystem>
@@ -19,38 +20,18 @@ using vantrel::testing::ScratchDir;
 
 namespace {
 
-struct RecoverRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using RecoverRun = vantrel::testing::CliRun;
 
 std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return vantrel::testing::ReadFileBytes(path);
 }
-
 std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return vantrel::testing::ShellQuote(text);
 }
 
-RecoverRun Recover(const std::vector<std::string>& args) {
-    static int serial = 0;
-    const fs::path dir = ScratchDir("recover-run-" + std::to_string(serial++));
-    std::string command =
-        Quote((fs::path(VANTREL_BINARY_DIR) / "src" / "cli" / "vantrel-cli").string()) + " recover";
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) +
-               " </dev/null";
-    RecoverRun run;
-    run.status = RunCommand(command);
-    run.out = ReadAll(dir / "out");
-    run.err = ReadAll(dir / "err");
-    return run;
+RecoverRun Recover(std::vector<std::string> args) {
+    args.insert(args.begin(), "recover");
+    return vantrel::testing::RunCli(args);
 }
 
 std::string Sha256Of(const fs::path& path) {
@@ -268,7 +249,10 @@ TEST(RecoverCommand, InterruptLeavesOnlyWholeFilesBehind) {
         const fs::path dir = ScratchDir("recover-interrupt") / "out";
         const fs::path err = ScratchDir("recover-interrupt-log") / "err";
         const std::string command =
-            std::string("timeout --preserve-status -s INT ") + delay + " " +
+            // --foreground: one SIGINT to the program alone, as a terminal's Ctrl-C sends;
+            // otherwise timeout signals the whole group too, and a second interrupt is the
+            // user's way to end the program at once.
+            std::string("timeout --foreground --preserve-status -s INT ") + delay + " " +
             Quote((fs::path(VANTREL_BINARY_DIR) / "src" / "cli" / "vantrel-cli").string()) +
             " recover " + Quote(image.string()) + " --all --to " + Quote(dir.string()) +
             " --allow-same-filesystem >/dev/null 2>" + Quote(err.string()) + " </dev/null";

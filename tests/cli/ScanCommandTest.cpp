@@ -1,5 +1,6 @@
 // scan run as a user would run it, on the quick-formatted FAT fixture.
 
+#include "CliRunner.h"
 #include "Fixtures.h"
 
 #include <filesystem>
@@ -14,36 +15,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ScanRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ScanRun = CliRun;
 
 std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return ShellQuote(text);
 }
-
 std::string Slurped(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return ReadFileBytes(path);
 }
-
 ScanRun Scan(const std::string& arguments) {
-    const fs::path scratch = ScratchDir("cli-scan-run");
-    const std::string cli = std::string(VANTREL_BINARY_DIR) + "/src/cli/vantrel-cli";
-    ScanRun run;
-    run.status =
-        RunCommand("TZ=UTC " + Quoted(cli) + " scan " + arguments + " </dev/null >" +
-                   Quoted((scratch / "out").string()) + " 2>" + Quoted((scratch / "err").string()));
-    run.out = Slurped(scratch / "out");
-    run.err = Slurped(scratch / "err");
-    return run;
+    return RunCliLine("scan " + arguments, "TZ=UTC ");
 }
 
 fs::path ReformattedImage() {

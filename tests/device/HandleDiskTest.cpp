@@ -1,6 +1,7 @@
 #include "device/HandleDisk.h"
 
 #include "Fixtures.h"
+#include "LoopDevice.h"
 #include "device/DiskWindow.h"
 
 #include <chrono>
@@ -167,34 +168,7 @@ TEST(HandleDisk, OpensReadOnlyAndLeavesTheImageUntouched) {
     EXPECT_EQ(fs::last_write_time(image), mtimeBefore);
 }
 
-namespace {
-
-// Attaches an image as a loop device and always detaches it again.
-class LoopDevice {
-public:
-    LoopDevice(const fs::path& image, std::uint32_t sectorSize) {
-        const fs::path out = image.string() + ".loop";
-        const int rc = vantrel::testing::RunCommand(
-            "losetup --sector-size " + std::to_string(sectorSize) + " -f --show '" +
-            image.string() + "' >'" + out.string() + "' 2>/dev/null");
-        std::ifstream in(out);
-        std::getline(in, node_);
-        if (rc != 0)
-            node_.clear();
-    }
-    ~LoopDevice() {
-        if (!node_.empty())
-            vantrel::testing::RunCommand("losetup -d '" + node_ + "'");
-    }
-    LoopDevice(const LoopDevice&) = delete;
-    LoopDevice& operator=(const LoopDevice&) = delete;
-    const std::string& Node() const { return node_; }
-
-private:
-    std::string node_;
-};
-
-} // namespace
+using vantrel::testing::LoopDevice;
 
 TEST(HandleDisk, LoopDeviceWith4096ByteSectorsReportsAndReadsThem) {
     if (::geteuid() != 0)

@@ -1,3 +1,5 @@
+#include "LoopDevice.h"
+
 #include "Fixtures.h"
 #include "device/DriveList.h"
 #include "device/HandleDisk.h"
@@ -25,25 +27,7 @@ std::string Capture(const std::string& command) {
     return out;
 }
 
-// Attaches an image to a free loop device and always detaches it again.
-class LoopDevice {
-public:
-    explicit LoopDevice(const fs::path& image) {
-        node_ = Capture("losetup -f --show '" + image.string() + "' 2>/dev/null");
-        while (!node_.empty() && (node_.back() == '\n' || node_.back() == ' '))
-            node_.pop_back();
-    }
-    ~LoopDevice() {
-        if (!node_.empty())
-            vantrel::testing::RunCommand("losetup -d " + node_ + " 2>/dev/null");
-    }
-    LoopDevice(const LoopDevice&) = delete;
-    LoopDevice& operator=(const LoopDevice&) = delete;
-    const std::string& Node() const { return node_; }
-
-private:
-    std::string node_;
-};
+using vantrel::testing::LoopDevice;
 
 } // namespace
 
