@@ -58,8 +58,8 @@ fs::path BuildFixture(const std::string& script, const std::string& imageName) {
     // half-made image that later runs would trust.
     const fs::path partial = out.string() + ".partial-" + std::to_string(::getpid());
     const fs::path scriptPath = SourceDir() / "tests" / "fixtures" / script;
-    const std::string command = "bash '" + scriptPath.string() + "' '" + partial.string() +
-                                "' >'" + partial.string() + ".log' 2>&1";
+    const std::string command = "bash '" + scriptPath.string() + "' '" + partial.string() + "' >'" +
+                                partial.string() + ".log' 2>&1";
     if (RunCommand(command) != 0) {
         fs::remove(partial, ec);
         return {};

@@ -3,11 +3,11 @@
 // Devices for tests: a disk held in memory and a wrapper that makes chosen LBAs
 // unreadable, so bad-sector behaviour can be tested at every layer.
 
+#include "device/DiskDevice.h"
+
 #include <cstdint>
 #include <set>
 #include <vector>
-
-#include "device/DiskDevice.h"
 
 namespace vantrel::testing {
 
