@@ -1,7 +1,7 @@
 #pragma once
 
-// A disk held in memory for the NTFS fuzz targets, and the boot sector of a small volume
-// on it (512-byte sectors and clusters, MFT from cluster 16).
+// A disk held in memory for the fuzz targets that read through a device, and the boot sector of a
+// small volume on it (512-byte sectors and clusters, MFT from cluster 16).
 
 #include "device/DiskDevice.h"
 #include "platform/ByteReader.h"

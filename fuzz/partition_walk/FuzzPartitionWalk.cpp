@@ -2,6 +2,7 @@
 // rebuilt tables, FAT and NTFS volumes and their folders, and a read of every file. A
 // hostile disk must neither hang the walk nor make it read outside the image.
 
+#include "../ntfs_support/FuzzDisk.h"
 #include "engine/partition/DriveNode.h"
 #include "engine/tree/FileCondition.h"
 
@@ -15,30 +16,7 @@ namespace {
 
 using namespace vantrel;
 
-class ImageDisk : public CDiskDevice {
-public:
-    explicit ImageDisk(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-    bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override {
-        lastLba_ = bytes_.size() / 512 - 1;
-        if (lastLba)
-            *lastLba = lastLba_;
-        if (sectorSize)
-            *sectorSize = 512;
-        return true;
-    }
-    bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
-                     std::uint32_t bufferSize) override {
-        const std::uint64_t sectors = bytes_.size() / 512;
-        const std::uint64_t bytes = std::uint64_t{count} * 512;
-        if (lba > sectors || count > sectors - lba || bufferSize < bytes)
-            return false;
-        std::memcpy(buffer, bytes_.data() + lba * 512, bytes);
-        return true;
-    }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-};
+using ImageDisk = fuzzing::FuzzDisk;
 
 void Walk(ResultNode& node, int depth, std::vector<std::uint8_t>& buffer) {
     if (depth > 12)

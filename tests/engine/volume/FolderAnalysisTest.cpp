@@ -3,6 +3,7 @@
 
 #include "Fixtures.h"
 #include "MemoryDisk.h"
+#include "TreeLookup.h"
 #include "engine/tree/FileCondition.h"
 #include "engine/volume/FatFolderNode.h"
 
@@ -44,22 +45,6 @@ struct Volume {
     FatFolderNode root;
     bool ok = false;
 };
-
-ResultNode* Child(ResultNode& node, const std::u16string& name) {
-    AnalyseCompletely(node);
-    for (const auto& child : node.Children())
-        if (child->Name() == name)
-            return child.get();
-    return nullptr;
-}
-
-FileEntry* File(ResultNode& node, const std::u16string& name) {
-    AnalyseCompletely(node);
-    for (const auto& file : node.Files())
-        if (file->name == name)
-            return file.get();
-    return nullptr;
-}
 
 } // namespace
 

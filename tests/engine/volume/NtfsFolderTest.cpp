@@ -4,6 +4,7 @@
 
 #include "Fixtures.h"
 #include "MemoryDisk.h"
+#include "TreeLookup.h"
 #include "engine/tree/FileCondition.h"
 #include "engine/volume/NtfsFolderNode.h"
 
@@ -40,22 +41,6 @@ std::string ReadAll(FileEntry& file) {
     if (!data.empty() && !file.ReadNext(data.data(), data.size()))
         return "<read failed>";
     return data;
-}
-
-ResultNode* Child(ResultNode& node, const std::u16string& name) {
-    AnalyseCompletely(node);
-    for (const auto& child : node.Children())
-        if (child->Name() == name)
-            return child.get();
-    return nullptr;
-}
-
-FileEntry* File(ResultNode& node, const std::u16string& name) {
-    AnalyseCompletely(node);
-    for (const auto& file : node.Files())
-        if (file->name == name)
-            return file.get();
-    return nullptr;
 }
 
 std::string Pattern(int seed, std::size_t size) {
