@@ -39,6 +39,7 @@ TEST(AnalysisWorker, FolderAnalysisAnalysesTheNodeOnlyAndAlreadyAnalysedNodesAre
     EXPECT_EQ(child->stepsTaken, 0);
     EXPECT_EQ(sink.LogTexts(), (std::vector<std::string>{"解析を開始しました", "解析をしています",
                                                          "解析は終了しました"}));
+    EXPECT_TRUE(sink.WaitForMessage(msg::kScanFinished));
     EXPECT_EQ(sink.Messages(msg::kScanFinished).size(), 1u);
 
     ASSERT_TRUE(StartFolderAnalysisWorker(record)); // again: nothing left to analyse

@@ -51,6 +51,7 @@ TEST_F(ScanWorkerTest, EmptyRangeSkipsBothScanLoopsAndReconstructsAtOnce) {
     record.SetNode(&node);
     ASSERT_TRUE(StartScanWorker(record));
     EXPECT_EQ(record.JoinWorker(), kWorkerExitDone);
+    ASSERT_TRUE(sink.WaitForMessage(msg::kScanFinished));
     EXPECT_EQ(record.GetJobState(), kJobDone);
     EXPECT_EQ(method.searchSteps, 0);
     EXPECT_EQ(method.detectSteps, 0);
@@ -95,6 +96,7 @@ TEST_F(ScanWorkerTest, StopDuringTheSearchEndsWithTheCancelSuffixAndTheEndMessag
     ASSERT_FALSE(logs.empty());
     EXPECT_EQ(logs.back(), "スキャンは終了しました(キャンセル)");
     EXPECT_EQ(Values(sink.Messages(msg::kShowScreen)).back(), msg::kScreenBrowse);
+    EXPECT_TRUE(sink.WaitForMessage(msg::kScanFinished));
     EXPECT_EQ(sink.Messages(msg::kScanFinished).size(), 1u);
 }
 

@@ -84,4 +84,14 @@ bool ScriptedSink::WaitForLog(const std::string& text) {
     });
 }
 
+bool ScriptedSink::WaitForMessage(std::uint32_t message, std::size_t count) {
+    std::unique_lock lock(lock_);
+    return changed_.wait_for(lock, 5s, [&] {
+        return static_cast<std::size_t>(
+                   std::count_if(received_.begin(), received_.end(), [&](const ReceivedRequest& r) {
+                       return r.message == message;
+                   })) >= count;
+    });
+}
+
 } // namespace vantrel::testing

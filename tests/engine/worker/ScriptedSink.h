@@ -41,6 +41,10 @@ public:
     std::vector<ReceivedRequest> Messages(std::uint32_t message) const;
     // Waits until a log line with this text has been received; false after 5 s.
     bool WaitForLog(const std::string& text);
+    // Waits until `count` requests with this message have been received; false after 5 s.
+    // A request posted without waiting (the worker's last) may still be queued when the
+    // worker has been joined.
+    bool WaitForMessage(std::uint32_t message, std::size_t count = 1);
 
 private:
     void Receive();
