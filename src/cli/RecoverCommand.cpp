@@ -40,6 +40,7 @@ bool IsDiskNode(const ResultNode& node) {
 }
 
 int RunRecover(const std::vector<std::string>& args) {
+    // --allow-same-filesystem is still accepted: writing beside an image is always allowed.
     ArgParser parser(args, {"--to", "--overwrite", "--on-error", "--fat-limit"},
                      {"--all", "--no-deleted", "--allow-same-filesystem"});
     if (parser.WantsHelp()) {
@@ -72,7 +73,6 @@ int RunRecover(const std::vector<std::string>& args) {
     SalvageJob job;
     job.destination = parser.Value("--to");
     job.sourcePath = positional[0];
-    job.allowSourceImageFileSystem = parser.Flag("--allow-same-filesystem");
     job.includeDeleted = !parser.Flag("--no-deleted");
     job.writeManifest = true;
     job.describeSource = [](const ResultNode* parent, const FileEntry& entry) {
@@ -132,12 +132,12 @@ const CommandRegistrar kRecover{{
     "          ると、その中の既存のフォルダをすべて回収します\n"
     "  --all   すべてのパーティションの既存のフォルダを、パーティションとボリュームの名前の\n"
     "          フォルダに回収します（削除されたファイルとフォルダも含みます）\n"
-    "  --to DIR                     回収先のフォルダ（回収元のディスク上には置けません）\n"
+    "  --to DIR                     回収先のフォルダ（回収元のディスク上や、回収元のイメージ\n"
+    "                               ファイルの中には置けません。イメージファイルの隣は可）\n"
     "  --overwrite ask|all|never    同じ名前のファイルがあるとき（既定 ask）\n"
     "  --on-error ask|continue|stop 回収に失敗したとき（既定 ask）\n"
     "  --fat-limit ask|cut|skip     FAT の回収先に 4GB 以上のファイルを回収するとき（既定 ask）\n"
     "  --no-deleted                 削除されたファイルとフォルダを回収しません\n"
-    "  --allow-same-filesystem      イメージファイルと同じファイルシステムへの回収を許可します\n"
     "ask は端末で確認します。端末がないときは安全な答え（上書きしない、続行する、4GB 以上は\n"
     "回収しない）を選び、そのことを表示します。DIR/manifest.jsonl に各ファイルの結果と\n"
     "SHA-256 を書きます。Ctrl-C で、書き込み中のファイルを残さずに中止します。\n"

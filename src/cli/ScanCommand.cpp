@@ -42,6 +42,7 @@ ResultNode* WholeDeviceArea(ResultNode& root) {
 }
 
 int RunScan(const std::vector<std::string>& args) {
+    // --allow-same-filesystem is still accepted: writing beside an image is always allowed.
     ArgParser parser(args, {"--method", "--recover-to"}, {"--json", "--allow-same-filesystem"});
     if (parser.WantsHelp()) {
         std::cout << Commands().at("scan").usage;
@@ -111,8 +112,7 @@ int RunScan(const std::vector<std::string>& args) {
                    (area->FileCount() == 0 && area->ChildCount() == 0);
     if (parser.HasValue("--recover-to") && !InterruptRequested()) {
         const ScanRecoveryResult recovery =
-            RecoverScanResults(*area, positional[0], parser.Value("--recover-to"),
-                               parser.Flag("--allow-same-filesystem"), std::cerr);
+            RecoverScanResults(*area, positional[0], parser.Value("--recover-to"), std::cerr);
         if (!recovery.ran) {
             std::cerr << "vantrel-cli: 回収できませんでした"
                       << (recovery.refusal.empty() ? "" : ": " + recovery.refusal) << "\n";
@@ -129,7 +129,7 @@ const CommandRegistrar kScan{{
     "scan",
     "生のセクタをスキャンして失われたフォルダとファイルを探します",
     "使い方: vantrel-cli scan SOURCE [AREA] [--method auto|database|fat|ntfs] [--json]\n"
-    "                        [--recover-to DIR [--allow-same-filesystem]]\n"
+    "                        [--recover-to DIR]\n"
     "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
     "  AREA    スキャンする「スキャン結果」ノードの ID パス（tree の表示）または表示パス。\n"
     "          省略するとデバイス全体の「スキャン結果」をスキャンします\n"
@@ -138,7 +138,6 @@ const CommandRegistrar kScan{{
     "  --json          見つかったものを 1 行に 1 つの JSON オブジェクトで出力します\n"
     "                  （ls --json の項目に \"first_lba\" を加えたもの）\n"
     "  --recover-to DIR  見つかったものをすべて DIR に回収し、DIR/manifest.jsonl を書きます\n"
-    "  --allow-same-filesystem  イメージファイルと同じファイルシステムへの回収を許可します\n"
     "ログ（日時、対象、内容）と進行状況は標準エラーに出力します。Ctrl-C でスキャンを止め、\n"
     "それまでに見つかったものを表示します。\n",
     RunScan,

@@ -10,12 +10,10 @@
 namespace vantrel::cli {
 
 ScanRecoveryResult RecoverScanResults(ResultNode& area, const std::string& sourcePath,
-                                      const std::string& destination, bool allowImageFileSystem,
-                                      std::ostream& err) {
+                                      const std::string& destination, std::ostream& err) {
     SalvageJob job;
     job.destination = destination;
     job.sourcePath = sourcePath;
-    job.allowSourceImageFileSystem = allowImageFileSystem;
     job.writeManifest = true;
     job.describeSource = [](const ResultNode* parent, const FileEntry& entry) {
         return parent ? FileDisplayPath(*parent, entry) : ToUtf8(entry.name);

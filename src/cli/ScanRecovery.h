@@ -22,10 +22,7 @@ struct ScanRecoveryResult {
 };
 
 // Recovers every top-level folder (with its contents) and file of area into destination.
-// allowImageFileSystem: the destination may lie on the file system that holds an image
-// file (a device is always refused).
 ScanRecoveryResult RecoverScanResults(ResultNode& area, const std::string& sourcePath,
-                                      const std::string& destination, bool allowImageFileSystem,
-                                      std::ostream& err);
+                                      const std::string& destination, std::ostream& err);
 
 } // namespace vantrel::cli

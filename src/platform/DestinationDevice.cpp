@@ -52,11 +52,38 @@ std::uint64_t ParentDisk(std::uint64_t device) {
     return ReadDeviceNumber(base + "/../dev", &parent) ? parent : 0;
 }
 
-// The device and everything below it ("slaves" of device-mapper, md, ...).
-void CollectLayers(std::uint64_t device, int depth, std::vector<std::uint64_t>* out) {
+FileIdentity IdentityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// The file a loop device reads, when it is one and the file still exists.
+bool LoopBackingFile(std::uint64_t device, struct stat* info) {
+    FILE* file = std::fopen((SysfsPath(device) + "/loop/backing_file").c_str(), "re");
+    if (!file)
+        return false;
+    char backing[PATH_MAX + 1] = {};
+    const bool read = std::fgets(backing, sizeof backing, file) != nullptr;
+    std::fclose(file);
+    if (!read)
+        return false;
+    std::string path = backing;
+    while (!path.empty() && path.back() == '\n')
+        path.pop_back();
+    return ::stat(path.c_str(), info) == 0;
+}
+
+// The device and everything below it ("slaves" of device-mapper, md, ...; the file
+// system that holds a loop device's file, and what that is built on).
+void CollectLayers(std::uint64_t device, int depth, DeviceFacts* facts) {
+    std::vector<std::uint64_t>* out = &facts->destinationDevices;
     if (depth > kMaxLayerDepth || Contains(*out, device))
         return;
     out->push_back(device);
+    struct stat backing {};
+    if (LoopBackingFile(device, &backing)) {
+        facts->destinationBackingFiles.push_back(IdentityOf(backing));
+        CollectLayers(backing.st_dev, depth + 1, facts);
+    }
     const std::string slaves = SysfsPath(device) + "/slaves";
     DIR* dir = ::opendir(slaves.c_str());
     if (!dir)
@@ -67,7 +94,7 @@ void CollectLayers(std::uint64_t device, int depth, std::vector<std::uint64_t>* 
             continue;
         std::uint64_t lower = 0;
         if (ReadDeviceNumber(slaves + "/" + std::string(name) + "/dev", &lower))
-            CollectLayers(lower, depth + 1, out);
+            CollectLayers(lower, depth + 1, facts);
     }
     ::closedir(dir);
 }
@@ -95,8 +122,11 @@ bool StatNearestExisting(std::string path, struct stat* info, std::string* found
 } // namespace
 
 DestinationConflict DecideDestination(const DeviceFacts& facts) {
-    if (Contains(facts.sourceFileSystems, facts.destinationFileSystem))
-        return DestinationConflict::SourceImageFileSystem;
+    // Beside an image file is fine; inside it (through a loop device) is not.
+    for (const FileIdentity& backing : facts.destinationBackingFiles)
+        if (std::find(facts.sourceFiles.begin(), facts.sourceFiles.end(), backing) !=
+            facts.sourceFiles.end())
+            return DestinationConflict::InsideSourceImage;
     if (!facts.sourceIsBlockDevice)
         return DestinationConflict::None;
     for (std::size_t i = 0; i < facts.destinationDevices.size(); ++i) {
@@ -113,6 +143,27 @@ DestinationConflict DecideDestination(const DeviceFacts& facts) {
     return DestinationConflict::None;
 }
 
+std::vector<FileIdentity> SourceFiles(const std::string& sourcePath) {
+    std::vector<FileIdentity> files;
+    struct stat source {};
+    if (::stat(sourcePath.c_str(), &source) != 0)
+        return files;
+    if (S_ISREG(source.st_mode))
+        files.push_back(IdentityOf(source));
+    struct stat backing {};
+    if (S_ISBLK(source.st_mode) && LoopBackingFile(source.st_rdev, &backing))
+        files.push_back(IdentityOf(backing));
+    return files;
+}
+
+bool IdentifyFile(const std::string& path, FileIdentity* identity) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return false;
+    *identity = IdentityOf(info);
+    return true;
+}
+
 bool GatherDeviceFacts(const std::string& sourcePath, const std::string& destinationFolder,
                        DeviceFacts* facts) {
     *facts = DeviceFacts{};
@@ -123,30 +174,14 @@ bool GatherDeviceFacts(const std::string& sourcePath, const std::string& destina
         facts->sourceIsBlockDevice = true;
         facts->sourceDevice = source.st_rdev;
         facts->sourceParent = ParentDisk(source.st_rdev);
-        // A loop device reads a file; writing beside that file changes nothing it
-        // shows, but writing into it would, and the file's file system is the image's.
-        char backing[PATH_MAX + 1] = {};
-        const std::string backingFile = SysfsPath(source.st_rdev) + "/loop/backing_file";
-        if (FILE* file = std::fopen(backingFile.c_str(), "re")) {
-            if (std::fgets(backing, sizeof backing, file)) {
-                std::string path = backing;
-                while (!path.empty() && path.back() == '\n')
-                    path.pop_back();
-                struct stat image {};
-                if (::stat(path.c_str(), &image) == 0)
-                    facts->sourceFileSystems.push_back(image.st_dev);
-            }
-            std::fclose(file);
-        }
-    } else if (S_ISREG(source.st_mode)) {
-        facts->sourceFileSystems.push_back(source.st_dev);
     }
+    facts->sourceFiles = SourceFiles(sourcePath);
 
     struct stat destination {};
     if (!StatNearestExisting(destinationFolder, &destination, nullptr))
         return false;
     facts->destinationFileSystem = destination.st_dev;
-    CollectLayers(destination.st_dev, 0, &facts->destinationDevices);
+    CollectLayers(destination.st_dev, 0, facts);
     for (const std::uint64_t device : facts->destinationDevices)
         facts->destinationParents.push_back(ParentDisk(device));
     return true;

@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -90,7 +91,8 @@ TEST_P(RecoverFatImage, AllReproducesEveryFileByteForByteDeletedOnesIncluded) {
     if (image.empty())
         GTEST_SKIP() << "mkfs.fat and mtools are needed";
     const fs::path dir = ScratchDir("recover-all") / "out";
-    // The scratch folder shares the image's file system; this test is about the data.
+    // The scratch folder shares the image's file system. The old flag for that is still
+    // accepted for scripts that pass it.
     const RecoverRun run =
         Recover({image.string(), "--all", "--to", dir.string(), "--allow-same-filesystem"});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -138,8 +140,8 @@ TEST(RecoverCommand, SecondRunWithoutATerminalKeepsFilesAndSaysWhy) {
     if (image.empty())
         GTEST_SKIP() << "mkfs.fat and mtools are needed";
     const fs::path dir = ScratchDir("recover-again") / "out";
-    const std::vector<std::string> base = {
-        image.string(), "--all", "--to", dir.string(), "--allow-same-filesystem", "--no-deleted"};
+    const std::vector<std::string> base = {image.string(), "--all", "--to", dir.string(),
+                                           "--no-deleted"};
     ASSERT_EQ(Recover(base).status, 0);
     const fs::path readme = OnlySubfolder(dir) / "README.TXT";
     std::ofstream(readme, std::ios::trunc) << "edited";
@@ -162,32 +164,23 @@ TEST(RecoverCommand, ChosenNodesByDisplayPathAndId) {
     if (image.empty())
         GTEST_SKIP() << "mkfs.fat and mtools are needed";
     const fs::path all = ScratchDir("recover-pick-all") / "out";
-    ASSERT_EQ(
-        Recover({image.string(), "--all", "--to", all.string(), "--allow-same-filesystem"}).status,
-        0);
+    ASSERT_EQ(Recover({image.string(), "--all", "--to", all.string()}).status, 0);
     const std::string volumeName = OnlySubfolder(all).filename().string();
     const fs::path dir = ScratchDir("recover-pick") / "out";
     // A folder by its display path below the drive node, a file by the same.
-    const RecoverRun run =
-        Recover({image.string(), volumeName + "/日本語のフォルダ", volumeName + "/README.TXT",
-                 "--to", dir.string(), "--allow-same-filesystem"});
+    const RecoverRun run = Recover({image.string(), volumeName + "/日本語のフォルダ",
+                                    volumeName + "/README.TXT", "--to", dir.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadAll(dir / "README.TXT"), FixtureContent("readme", 100));
     EXPECT_EQ(ReadAll(dir / "日本語のフォルダ" / "Sub Folder" / "深い階層" / "data.bin"),
               FixtureContent("deep", 12345));
 }
 
-TEST(RecoverCommand, RefusesTheImagesFileSystemAndBadUsageBeforeWriting) {
+TEST(RecoverCommand, BadUsageIsRefusedBeforeWriting) {
     const fs::path image = FatImage("fat12_volume.sh");
     if (image.empty())
         GTEST_SKIP() << "mkfs.fat and mtools are needed";
     const fs::path dir = ScratchDir("recover-refused") / "out";
-    const RecoverRun refused = Recover({image.string(), "--all", "--to", dir.string()});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_NE(refused.err.find("イメージファイルと同じファイルシステム"), std::string::npos)
-        << refused.err;
-    EXPECT_FALSE(fs::exists(dir));
-
     EXPECT_EQ(Recover({image.string(), "--all"}).status, 2);
     EXPECT_EQ(Recover({image.string(), "--to", dir.string()}).status, 2);
     EXPECT_EQ(Recover({image.string(), "0", "--all", "--to", dir.string()}).status, 2);
@@ -195,6 +188,63 @@ TEST(RecoverCommand, RefusesTheImagesFileSystemAndBadUsageBeforeWriting) {
               2);
     EXPECT_EQ(Recover({image.string(), "no/such/node", "--to", dir.string()}).status, 2);
     EXPECT_FALSE(fs::exists(dir));
+}
+
+// An image that holds a file of its own name, recovered into the image's folder: written
+// beside the image by default, but never over it, whatever the overwrite answer.
+TEST(RecoverCommand, NeverReplacesTheSourceImage) {
+    if (!HaveTool("mkfs.fat") || !HaveTool("mcopy"))
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path dir = ScratchDir("recover-victim");
+    const fs::path image = dir / "victim.img";
+    ASSERT_EQ(RunCommand("mkfs.fat -C " + Quote(image.string()) +
+                         " 2048 >/dev/null && printf "
+                         "12345678 >" +
+                         Quote((dir / "payload").string()) + " && mcopy -i " +
+                         Quote(image.string()) + " " + Quote((dir / "payload").string()) +
+                         " ::victim.img && mcopy -i " + Quote(image.string()) + " " +
+                         Quote((dir / "payload").string()) + " ::other.txt"),
+              0);
+    const std::string before = ReadAll(image);
+    const RecoverRun run =
+        Recover({image.string(), "1/0", "1/1", "--to", dir.string(), "--overwrite", "all"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(ReadAll(image) == before);
+    EXPECT_NE(run.err.find("victim.img（回収元のイメージファイルと同じファイル"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadAll(dir / "other.txt"), "12345678");
+    // Through another name of the same file, too.
+    fs::create_hard_link(image, dir / "alias.img");
+    EXPECT_EQ(
+        Recover({(dir / "alias.img").string(), "1/0", "--to", dir.string(), "--overwrite", "all"})
+            .status,
+        1);
+    EXPECT_TRUE(ReadAll(image) == before);
+}
+
+// A destination inside a file system that a loop device reads from the source image is
+// inside the image, even when the image's own file system is another one.
+TEST(RecoverCommand, RefusesADestinationMountedFromTheSourceImage) {
+    if (::geteuid() != 0 || !HaveTool("mkfs.fat") || !HaveTool("mcopy") || !HaveTool("mkfs.ext2") ||
+        !HaveTool("mount"))
+        GTEST_SKIP() << "root, mkfs.fat, mtools and mkfs.ext2 are needed";
+    const fs::path dir = ScratchDir("recover-mounted");
+    const fs::path image = dir / "two.img";
+    const fs::path mount = dir / "mnt";
+    fs::create_directories(mount);
+    // A 2 MiB FAT volume followed by an ext2 file system, mounted through a loop device.
+    const std::string build =
+        "cd " + Quote(dir.string()) + " && mkfs.fat -C fat.img 2048 >/dev/null && echo hi >a " +
+        "&& mcopy -i fat.img a ::A.TXT && truncate -s 4M ext.img && mkfs.ext2 -q ext.img && " +
+        "cat fat.img ext.img >two.img && mount -o loop,offset=2097152 two.img mnt";
+    if (RunCommand(build + " 2>/dev/null") != 0)
+        GTEST_SKIP() << "an ext2 file system cannot be mounted here";
+    const RecoverRun run = Recover({image.string(), "--all", "--to", (mount / "out").string()});
+    const bool wrote = fs::exists(mount / "out");
+    RunCommand("umount " + Quote(mount.string()));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("回収元のイメージファイルの中"), std::string::npos) << run.err;
+    EXPECT_FALSE(wrote);
 }
 
 namespace {
@@ -218,8 +268,7 @@ TEST(RecoverCommand, NtfsVolumeWithCompressedAndSparseFilesComesBackWhole) {
     const fs::path image = BuildFixture("ntfs_volume.sh", "ntfs_volume.img");
     ASSERT_FALSE(image.empty());
     const fs::path dir = ScratchDir("recover-ntfs") / "out";
-    const RecoverRun run =
-        Recover({image.string(), "--all", "--to", dir.string(), "--allow-same-filesystem"});
+    const RecoverRun run = Recover({image.string(), "--all", "--to", dir.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     const fs::path volume = OnlySubfolder(dir);
     EXPECT_EQ(ReadAll(volume / "small.txt"), "hello, resident world\n");
@@ -255,7 +304,7 @@ TEST(RecoverCommand, InterruptLeavesOnlyWholeFilesBehind) {
             std::string("timeout --foreground --preserve-status -s INT ") + delay + " " +
             Quote((fs::path(VANTREL_BINARY_DIR) / "src" / "cli" / "vantrel-cli").string()) +
             " recover " + Quote(image.string()) + " --all --to " + Quote(dir.string()) +
-            " --allow-same-filesystem >/dev/null 2>" + Quote(err.string()) + " </dev/null";
+            " >/dev/null 2>" + Quote(err.string()) + " </dev/null";
         const int status = RunCommand(command);
         // A signal that arrives before the program has set up its handler ends it the
         // ordinary way; by then nothing may have been written.

@@ -81,6 +81,8 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
         return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
 
     const std::string finalPath = (task.folder / task.finalName).string();
+    if (task.replaceExisting && task.mayReplace && !task.mayReplace(finalPath))
+        return abandon(CopyResult::Failed, kReplacesSourceText);
     int renameError = 0;
     if (!RenamePath(temporary, finalPath, task.replaceExisting, &renameError)) {
         RemoveFile(temporary);

@@ -29,6 +29,8 @@ struct CopyTask {
     std::uint64_t byteCount = 0; // the entry's size, or less when the file is cut
     bool replaceExisting = false;
     std::size_t pieceBytes = 1 << 20;
+    // Asked again just before an existing file is replaced; false keeps it.
+    std::function<bool(const std::filesystem::path& path)> mayReplace;
     // After every piece, with the bytes done; false stops the copy.
     std::function<bool(std::uint64_t bytesDone)> afterPiece;
 };
@@ -36,6 +38,9 @@ struct CopyTask {
 // Reads the entry from position 0 with ReadNext. buffer is reused between files.
 CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
                             std::vector<std::uint8_t>& buffer);
+
+inline constexpr char kReplacesSourceText[] =
+    "回収元のイメージファイルと同じファイルのため、置き換えません";
 
 // Prefix of the temporary names; a leftover from an interrupted run is easy to spot.
 inline constexpr char kTemporaryPrefix[] = ".vantrel-part-";

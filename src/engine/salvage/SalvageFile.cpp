@@ -44,6 +44,12 @@ bool SalvageRun::DecideOverwrite(FileEntry& entry, const std::filesystem::path& 
         outcome->error = "同じ名前のフォルダがあるため書き込めません";
         return false;
     }
+    if (IsSourceFile(finalPath)) {
+        // Whatever the answer to the overwrite question would be.
+        outcome->status = SalvageStatus::Failed;
+        outcome->error = kReplacesSourceText;
+        return false;
+    }
     *replace = true;
     if (overwriteAll_)
         return true;
@@ -130,6 +136,7 @@ void SalvageRun::RecoverFile(FileEntry& entry, const ResultNode* parent,
         task.byteCount = byteCount;
         task.replaceExisting = replace;
         task.pieceBytes = job_.pieceBytes;
+        task.mayReplace = [this](const std::filesystem::path& path) { return !IsSourceFile(path); };
         task.afterPiece = [this](std::uint64_t done) {
             PostProgress(done, false);
             return !Stop();

@@ -60,10 +60,9 @@ struct SalvageSummary {
 struct SalvageJob {
     std::filesystem::path destination;
     // The examined device node or image file. When set, a destination on that device (or
-    // on the file system holding the image) is refused before anything is written.
+    // inside the image, through a loop device) is refused before anything is written, and
+    // no recovered file ever replaces the image itself.
     std::string sourcePath;
-    // Writing beside an image file cannot change the image; a user may allow it.
-    bool allowSourceImageFileSystem = false;
     std::vector<SalvageItem> items;
     // Folder salvage takes deleted files and sub-folders too unless this is off.
     bool includeDeleted = true;

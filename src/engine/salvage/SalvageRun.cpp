@@ -6,6 +6,7 @@
 #include "platform/DestinationDevice.h"
 #include "platform/Utf.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace vantrel {
@@ -29,9 +30,9 @@ std::string ConflictText(DestinationConflict conflict) {
     case DestinationConflict::ContainsSource:
         return "回収先が回収元のパーティションを含むディスク上にあります。別のドライブを指定してく"
                "ださい";
-    case DestinationConflict::SourceImageFileSystem:
-        return "回収先が回収元のイメージファイルと同じファイルシステム上にあります。別のドライブを"
-               "指定してください";
+    case DestinationConflict::InsideSourceImage:
+        return "回収先が回収元のイメージファイルの中にあります（ループデバイスでマウントされていま"
+               "す）。別のドライブを指定してください";
     case DestinationConflict::Unknown:
         return "回収先または回収元を確認できませんでした";
     case DestinationConflict::None:
@@ -142,26 +143,32 @@ bool SalvageRun::PrepareDestination() {
     if (!job_.sourcePath.empty()) {
         const DestinationConflict conflict =
             CheckDestination(job_.sourcePath, job_.destination.string());
-        if (conflict == DestinationConflict::SourceImageFileSystem &&
-            job_.allowSourceImageFileSystem) {
-            Log("回収元のイメージファイルと同じファイルシステムに回収します");
-        } else if (conflict != DestinationConflict::None) {
-            job_.summary.refused = true;
-            job_.summary.refusal = ConflictText(conflict);
-            Log(job_.summary.refusal);
-            return false;
-        }
+        if (conflict != DestinationConflict::None)
+            return Refuse(ConflictText(conflict));
+        sourceFiles_ = SourceFiles(job_.sourcePath);
     }
     std::error_code error;
     std::filesystem::create_directories(job_.destination, error);
-    if (!std::filesystem::is_directory(job_.destination, error)) {
-        job_.summary.refused = true;
-        job_.summary.refusal =
-            "回収先のフォルダを作成できませんでした: " + job_.destination.string();
-        Log(job_.summary.refusal);
-        return false;
-    }
+    if (!std::filesystem::is_directory(job_.destination, error))
+        return Refuse("回収先のフォルダを作成できませんでした: " + job_.destination.string());
+    if (job_.writeManifest && IsSourceFile(job_.destination / kManifestName))
+        return Refuse(std::string("回収元のイメージファイルを置き換えることになるため、") +
+                      kManifestName +
+                      " を書けません: " + (job_.destination / kManifestName).string());
     return true;
+}
+
+bool SalvageRun::Refuse(const std::string& reason) {
+    job_.summary.refused = true;
+    job_.summary.refusal = reason;
+    Log(reason);
+    return false;
+}
+
+bool SalvageRun::IsSourceFile(const std::filesystem::path& path) const {
+    FileIdentity identity;
+    return IdentifyFile(path.string(), &identity) &&
+           std::find(sourceFiles_.begin(), sourceFiles_.end(), identity) != sourceFiles_.end();
 }
 
 bool SalvageRun::IncludedFile(const FileEntry& file) const {

@@ -8,6 +8,7 @@
 #include "engine/salvage/Manifest.h"
 #include "engine/salvage/SafeName.h"
 #include "engine/salvage/SalvageJob.h"
+#include "platform/DestinationDevice.h"
 
 #include <chrono>
 #include <cstdint>
@@ -27,6 +28,10 @@ public:
 private:
     // Walking.
     bool PrepareDestination();
+    bool Refuse(const std::string& reason);
+    // Whether path is the examined image file (or the file behind the examined loop
+    // device) under any of its names.
+    bool IsSourceFile(const std::filesystem::path& path) const;
     bool CountItems(std::uint64_t* total);
     bool CountFolder(ResultNode& node, int depth, std::uint64_t* total);
     bool AnalyseNode(ResultNode& node);
@@ -67,6 +72,7 @@ private:
     bool cutAll_ = false;
     bool ended_ = false;
 
+    std::vector<FileIdentity> sourceFiles_;
     ManifestWriter manifest_;
     std::vector<std::uint8_t> buffer_;
     std::map<std::filesystem::path, bool> fatFolders_;

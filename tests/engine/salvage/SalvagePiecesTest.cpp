@@ -162,20 +162,30 @@ TEST(DestinationDevice, DecisionCoversDevicesPartitionsLayersAndImages) {
     partition.destinationParents = {0};
     EXPECT_EQ(DecideDestination(partition), DestinationConflict::ContainsSource);
 
+    // Beside an image file is allowed; inside it, through a loop device mounted below the
+    // destination (even under further layers), is not.
+    const std::uint64_t loop1 = ::makedev(7, 1);
     DeviceFacts image;
-    image.sourceFileSystems = {sdb1};
+    image.sourceFiles = {{sdb1, 42}};
     image.destinationFileSystem = sdb1;
-    EXPECT_EQ(DecideDestination(image), DestinationConflict::SourceImageFileSystem);
-    image.destinationFileSystem = sda1;
+    image.destinationDevices = {sdb1};
+    image.destinationParents = {sdb};
     EXPECT_EQ(DecideDestination(image), DestinationConflict::None);
+    image.destinationFileSystem = dm0;
+    image.destinationDevices = {dm0, loop1, sdb1};
+    image.destinationParents = {0, 0, sdb};
+    image.destinationBackingFiles = {{sdb1, 43}};
+    EXPECT_EQ(DecideDestination(image), DestinationConflict::None);
+    image.destinationBackingFiles.push_back({sdb1, 42});
+    EXPECT_EQ(DecideDestination(image), DestinationConflict::InsideSourceImage);
 }
 
-TEST(DestinationDevice, ImageFileSourceRefusesItsOwnFileSystemOnly) {
+TEST(DestinationDevice, ImageFileSourceAllowsItsOwnFileSystem) {
     const fs::path scratch = ScratchDir("destination-image");
     WriteWholeFile(scratch / "disk.img", std::string(512, '\0'));
     // The folder need not exist yet: its nearest existing parent is examined.
     EXPECT_EQ(CheckDestination((scratch / "disk.img").string(), (scratch / "a/b/c").string()),
-              DestinationConflict::SourceImageFileSystem);
+              DestinationConflict::None);
     EXPECT_EQ(CheckDestination((scratch / "missing.img").string(), scratch.string()),
               DestinationConflict::Unknown);
     struct stat here {};
