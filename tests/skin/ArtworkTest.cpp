@@ -1,0 +1,134 @@
+#include "skin/Artwork.h"
+
+#include "SkinTests.h"
+#include "skin/Fonts.h"
+#include "skin/MaskedBitmap.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTest>
+
+using namespace vantrel;
+
+class ArtworkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyPictureRendersAtBothRatios() {
+        for (const int number : BitmapNumbers()) {
+            const QSize size = BitmapSize(number);
+            for (const qreal ratio : {1.0, 2.0}) {
+                const QPixmap picture = LoadBitmap(number, ratio);
+                QVERIFY2(!picture.isNull(), qPrintable(QString::number(number)));
+                QCOMPARE(picture.size(), size * ratio);
+                QCOMPARE(picture.devicePixelRatio(), ratio);
+                // Drawn, not blank: some pixel is opaque.
+                const QImage image = picture.toImage();
+                bool drawn = false;
+                for (int y = 0; y < image.height() && !drawn; y += 2) {
+                    for (int x = 0; x < image.width() && !drawn; x += 2) {
+                        drawn = qAlpha(image.pixel(x, y)) == 255;
+                    }
+                }
+                QVERIFY2(drawn, qPrintable(QString::number(number)));
+            }
+        }
+        QVERIFY(LoadBitmap(156).isNull());
+        QVERIFY(!ProgramIcon().isNull());
+    }
+
+    void toolbarStripMaskMatchesItsImage() {
+        const QImage strip = LoadBitmap(140).toImage();
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                const bool drawn = qAlpha(strip.pixel(x, y)) > 0;
+                QCOMPARE(strip.pixel(32 + x, y), drawn ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+                QCOMPARE(qAlpha(strip.pixel(64 + x, y)) > 0, drawn);
+            }
+        }
+    }
+
+    void maskedBitmapKeysOutTopLeftColour() {
+        QPixmap source(4, 2);
+        source.fill(Qt::magenta);
+        {
+            QPainter painter(&source);
+            painter.fillRect(1, 0, 2, 2, Qt::blue);
+        }
+        const QImage keyed = MaskedBitmap(source).pixmap().toImage();
+        QCOMPARE(qAlpha(keyed.pixel(0, 1)), 0);
+        QCOMPARE(qAlpha(keyed.pixel(3, 0)), 0);
+        QCOMPARE(keyed.pixel(1, 1), QColor(Qt::blue).rgba());
+    }
+
+    void japaneseFacesResolveWithoutBoxes() {
+        const QString sample = QStringLiteral("簡単ファイル検索マニュアル回収");
+        for (const QFont& font : {InterfaceFont(), PGothicFont(12), GothicFont(12)}) {
+            const QFontMetrics metrics(font);
+            for (const QChar ch : sample) {
+                QVERIFY2(metrics.inFont(ch), qPrintable(QFontInfo(font).family()));
+            }
+        }
+        QCOMPARE(QFontInfo(InterfaceFont()).family(), QStringLiteral("IPAPGothic"));
+        QCOMPARE(QFontInfo(InterfaceFont()).pixelSize(), 12);
+        QCOMPARE(QFontInfo(GothicFont(12)).family(), QStringLiteral("IPAGothic"));
+    }
+
+    // Every picture on one sheet at 1x and the start-page pictures again at 2x, for people to
+    // look at; plus the start page composed the way the shell places the pictures.
+    void contactSheets() {
+        QImage sheet(1100, 1700, QImage::Format_ARGB32_Premultiplied);
+        sheet.fill(QColor(200, 200, 200));
+        QPainter painter(&sheet);
+        painter.setFont(InterfaceFont());
+        int x = 8;
+        int y = 8;
+        int rowHeight = 0;
+        for (const int number : BitmapNumbers()) {
+            const QPixmap picture = LoadBitmap(number, 1.0);
+            const QSize size = BitmapSize(number);
+            if (x + size.width() > sheet.width() - 8) {
+                x = 8;
+                y += rowHeight + 24;
+                rowHeight = 0;
+            }
+            painter.setPen(Qt::black);
+            painter.drawText(x, y + 12, QString::number(number));
+            painter.drawPixmap(x, y + 16, picture);
+            x += size.width() + 12;
+            rowHeight = std::max(rowHeight, size.height());
+        }
+        painter.end();
+        SaveScreenshot(sheet.copy(0, 0, sheet.width(), y + rowHeight + 28), "skin_contact_sheet");
+
+        QImage start(QSize(1012, 610) * 2, QImage::Format_ARGB32_Premultiplied);
+        start.setDevicePixelRatio(2.0);
+        QPainter page(&start);
+        page.drawPixmap(0, 0, LoadBitmap(149, 2.0));
+        page.drawPixmap(32, 64, LoadBitmap(153, 2.0));
+        page.drawPixmap(32, 192, LoadBitmap(151, 2.0));
+        page.drawPixmap(560, 32, LoadBitmap(158, 2.0));
+        page.end();
+        SaveScreenshot(start, "skin_start_page_mockup_2x");
+        QImage buttons(QSize(480 * 3 + 40, 112 * 2 + 30) * 2, QImage::Format_ARGB32_Premultiplied);
+        buttons.setDevicePixelRatio(2.0);
+        buttons.fill(QColor(240, 244, 248));
+        QPainter cells(&buttons);
+        const int order[2][3] = {{154, 153, 150}, {151, 155, 152}};
+        for (int row = 0; row < 2; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                cells.drawPixmap(10 + column * 490, 10 + row * 122,
+                                 LoadBitmap(order[row][column], 2.0));
+            }
+        }
+        cells.end();
+        SaveScreenshot(buttons, "skin_start_buttons_2x");
+    }
+};
+
+int RunArtworkTests(int argc, char** argv) {
+    ArtworkTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ArtworkTest.moc"
