@@ -1,6 +1,7 @@
 #include "platform/LocalTime.h"
 
 #include <ctime>
+#include <mutex>
 
 namespace vantrel {
 
@@ -47,17 +48,40 @@ void FromTm(const std::tm& tm, CalendarTime* out) {
     out->dayOfWeek = tm.tm_wday;
 }
 
+// The zone is read once per run: tzset (and mktime, which calls it) looks at the zone
+// file again on every call, which made listings of many files spend most of their time
+// there. Tests that change TZ call tzset themselves.
+void LoadZoneOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { ::tzset(); });
+}
+
+bool OffsetAt(std::time_t value, long* offset) {
+    std::tm tm{};
+    if (!::localtime_r(&value, &tm))
+        return false;
+    *offset = tm.tm_gmtoff;
+    return true;
+}
+
 } // namespace
 
 bool LocalToEpoch(const CalendarTime& local, std::int64_t* seconds) {
     if (!FieldsValid(local))
         return false;
+    LoadZoneOnce();
+    // The fields read as UTC, then moved by the zone's offset at that moment. The offset
+    // is taken again at the corrected moment, so that a time near a daylight-saving change
+    // gets the offset in force then; a skipped local time lands within the hour.
     std::tm tm = ToTm(local);
-    const std::time_t value = std::mktime(&tm);
-    if (tm.tm_wday < 0)
+    tm.tm_isdst = 0;
+    const std::time_t asUtc = ::timegm(&tm);
+    long first = 0;
+    long second = 0;
+    if (tm.tm_wday < 0 || !OffsetAt(asUtc, &first) || !OffsetAt(asUtc - first, &second))
         return false;
     if (seconds)
-        *seconds = static_cast<std::int64_t>(value);
+        *seconds = static_cast<std::int64_t>(asUtc) - second;
     return true;
 }
 
@@ -75,9 +99,7 @@ bool UtcToEpoch(const CalendarTime& utc, std::int64_t* seconds) {
 }
 
 bool EpochToLocal(std::int64_t seconds, CalendarTime* local) {
-    // localtime_r need not look at TZ again after its first call; mktime does, and the two
-    // must agree.
-    ::tzset();
+    LoadZoneOnce();
     const std::time_t value = static_cast<std::time_t>(seconds);
     std::tm tm{};
     if (!::localtime_r(&value, &tm))
@@ -98,12 +120,9 @@ bool EpochToUtc(std::int64_t seconds, CalendarTime* utc) {
 }
 
 long LocalUtcOffset(std::int64_t seconds) {
-    ::tzset();
-    const std::time_t value = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    if (!::localtime_r(&value, &tm))
-        return 0;
-    return tm.tm_gmtoff;
+    LoadZoneOnce();
+    long offset = 0;
+    return OffsetAt(static_cast<std::time_t>(seconds), &offset) ? offset : 0;
 }
 
 } // namespace vantrel

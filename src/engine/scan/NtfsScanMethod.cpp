@@ -38,7 +38,7 @@ StepResult NtfsScanMethod::SearchStep() {
             const std::uint64_t lba = RangeStart() + position_ + i;
             const bool found = IsNtfsBootSector(sector, SectorSize())
                                    ? TryBootSector(lba)
-                                   : IsMftSelfRecord(sector) && TryMftRecord(lba);
+                                   : IsMftSelfRecord(sector) && TryMftRecord(sector, lba);
             if (found) {
                 position_ = 0; // detection covers the whole range again
                 return kStepComplete;
@@ -68,14 +68,18 @@ bool NtfsScanMethod::TryBootSector(std::uint64_t lba) {
     return volume->Open(*Window(), lba) && TryVolume(std::move(volume));
 }
 
-bool NtfsScanMethod::TryMftRecord(std::uint64_t lba) {
+bool NtfsScanMethod::TryMftRecord(Bytes sector, std::uint64_t lba) {
+    // The record's allocated size is the volume's record size.
+    MftRecordHeader header;
+    const std::uint32_t recordBytes =
+        ParseMftRecordHeader(sector, &header) ? header.bytesAllocated : 0;
     for (const std::uint64_t offset : kNtfsGuessStarts) {
         if (offset >= RangeLength())
             continue;
         const std::uint64_t start = RangeStart() + offset;
         for (const std::uint32_t clusterBytes : kNtfsGuessClusterBytes) {
-            const auto boot =
-                GuessNtfsBootRecord(start, RangeLength() - offset, SectorSize(), clusterBytes, lba);
+            const auto boot = GuessNtfsBootRecord(start, RangeLength() - offset, SectorSize(),
+                                                  clusterBytes, lba, recordBytes);
             if (!boot)
                 continue;
             auto volume = std::make_shared<NtfsVolume>();

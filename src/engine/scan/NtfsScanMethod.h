@@ -25,7 +25,7 @@ public:
 private:
     bool TryVolume(std::shared_ptr<NtfsVolume> volume);
     bool TryBootSector(std::uint64_t lba);
-    bool TryMftRecord(std::uint64_t lba);
+    bool TryMftRecord(Bytes sector, std::uint64_t lba);
     // The number of the record that starts at lba: through the MFT's own map when the
     // sector lies in it, otherwise by the contiguous rule. False for a sector inside the
     // map that is not the first of a record.

@@ -1,20 +1,31 @@
 #include "engine/scan/NtfsVolumeGuess.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace vantrel {
 
 namespace {
 
-constexpr std::uint32_t kRecordBytes = 1024;
-// 2^10 bytes per record, written as the negative power when a cluster is larger.
-constexpr std::int8_t kRecordSizeAsPower = -10;
+constexpr std::uint32_t kUsualRecordBytes = 1024;
+
+// The boot sector's way of writing a record size: whole clusters, or the negative power
+// of two of the bytes when a record is smaller than a cluster.
+std::int8_t ClustersPerRecordField(std::uint32_t recordBytes, std::uint32_t clusterBytes) {
+    if (recordBytes >= clusterBytes && recordBytes / clusterBytes <= 0x7F)
+        return static_cast<std::int8_t>(recordBytes / clusterBytes);
+    return static_cast<std::int8_t>(-std::countr_zero(recordBytes));
+}
 
 } // namespace
 
-std::optional<NtfsBootRecord>
-GuessNtfsBootRecord(std::uint64_t volumeStart, std::uint64_t volumeSectors,
-                    std::uint32_t sectorSize, std::uint32_t clusterBytes, std::uint64_t mftLba) {
+std::optional<NtfsBootRecord> GuessNtfsBootRecord(std::uint64_t volumeStart,
+                                                  std::uint64_t volumeSectors,
+                                                  std::uint32_t sectorSize,
+                                                  std::uint32_t clusterBytes, std::uint64_t mftLba,
+                                                  std::uint32_t recordBytes) {
+    if (!std::has_single_bit(recordBytes) || recordBytes < 512 || recordBytes > 65536)
+        recordBytes = kUsualRecordBytes;
     if (sectorSize == 0 || sectorSize > 0xFFFF || clusterBytes < sectorSize ||
         clusterBytes % sectorSize != 0 || mftLba < volumeStart)
         return std::nullopt;
@@ -33,9 +44,7 @@ GuessNtfsBootRecord(std::uint64_t volumeStart, std::uint64_t volumeSectors,
         static_cast<std::uint32_t>(std::min<std::uint64_t>(volumeStart, 0xFFFFFFFF));
     boot.totalSectors = volumeSectors;
     boot.mftCluster = (mftLba - volumeStart) / sectorsPerCluster;
-    boot.clustersPerRecord = clusterBytes <= kRecordBytes
-                                 ? static_cast<std::int8_t>(kRecordBytes / clusterBytes)
-                                 : kRecordSizeAsPower;
+    boot.clustersPerRecord = ClustersPerRecordField(recordBytes, clusterBytes);
     boot.clustersPerIndexBlock = 1;
     boot.endMarker = 0;
     boot.signature = 0xAA55;

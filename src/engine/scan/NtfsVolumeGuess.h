@@ -17,11 +17,13 @@ inline constexpr std::array<std::uint32_t, 4> kNtfsGuessClusterBytes = {512, 102
 
 // The boot record of a volume of volumeSectors sectors of sectorSize bytes starting at
 // volumeStart, with clusters of clusterBytes, whose MFT begins at window LBA mftLba.
-// Nothing when the cluster size is not a whole number of sectors or the MFT cannot begin
-// on a cluster boundary of that volume.
+// recordBytes is the MFT record size the $MFT record states for itself (1 024 when it
+// states no usable size). Nothing when the cluster size is not a whole number of sectors
+// or the MFT cannot begin on a cluster boundary of that volume.
 std::optional<NtfsBootRecord> GuessNtfsBootRecord(std::uint64_t volumeStart,
                                                   std::uint64_t volumeSectors,
                                                   std::uint32_t sectorSize,
-                                                  std::uint32_t clusterBytes, std::uint64_t mftLba);
+                                                  std::uint32_t clusterBytes, std::uint64_t mftLba,
+                                                  std::uint32_t recordBytes);
 
 } // namespace vantrel

@@ -6,6 +6,7 @@
 #include "engine/worker/WorkerPosting.h"
 #include "platform/Utf.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace vantrel {
@@ -80,8 +81,10 @@ private:
             LogNewBadSectors();
             {
                 std::lock_guard lock(ScanLock());
-                if (PositionMessageDue())
-                    PostWaiting(record_, msg::kProgressPosition, p - 1);
+                // A step that completes answers all ones, which is no position: the bar
+                // stops at its maximum.
+                if (p != kStepFailed && PositionMessageDue())
+                    PostWaiting(record_, msg::kProgressPosition, std::min(p, total_) - 1);
             }
             const bool ends = p == kStepFailed || p >= total_;
             if (postFiles)

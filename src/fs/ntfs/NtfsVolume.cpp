@@ -22,6 +22,9 @@ std::uint64_t AddSat(std::uint64_t a, std::uint64_t b) {
 
 constexpr std::uint32_t kMaxBytesPerCluster = 1u << 24;
 constexpr std::uint32_t kMaxReadSectorsBytes = 1u << 20;
+// A record holds at least one update-sequence stride; 64 KiB is far above any formatter's.
+constexpr std::uint64_t kMinRecordBytes = 512;
+constexpr std::uint64_t kMaxRecordBytes = 65536;
 
 } // namespace
 
@@ -30,6 +33,17 @@ std::uint64_t NtfsClusterSectors(std::uint8_t sectorsPerCluster) {
         return sectorsPerCluster;
     const unsigned shift = 256u - sectorsPerCluster;
     return shift < 32 ? 1ull << shift : 0;
+}
+
+std::uint32_t NtfsRecordBytes(std::int8_t clustersPerRecord, std::uint32_t bytesPerCluster) {
+    std::uint64_t bytes = 0;
+    if (clustersPerRecord > 0)
+        bytes = std::uint64_t{static_cast<std::uint8_t>(clustersPerRecord)} * bytesPerCluster;
+    else if (clustersPerRecord < 0 && clustersPerRecord >= -31)
+        bytes = 1ull << -clustersPerRecord;
+    const bool usable =
+        std::has_single_bit(bytes) && bytes >= kMinRecordBytes && bytes <= kMaxRecordBytes;
+    return usable ? static_cast<std::uint32_t>(bytes) : 0;
 }
 
 bool NtfsVolume::Open(CDiskWindow& window, std::uint64_t volumeStart) {
@@ -77,7 +91,14 @@ bool NtfsVolume::SetGeometry() {
         bps % sectorSize_ != 0 || spc == 0 || MulSat(spc, bps) > kMaxBytesPerCluster)
         return false;
     bytesPerCluster_ = static_cast<std::uint32_t>(spc * bps);
-    recordSize_ = bps >= 1024 ? bps : 1024;
+    // Volumes made for 4 KiB sectors keep 4 KiB records even where a sector is 512 bytes.
+    // A field that names no usable size, or a record smaller than a sector, falls back to
+    // the rule that fits what formatters write: 1 KiB, or one sector when that is larger.
+    const std::uint32_t stated = NtfsRecordBytes(boot_.clustersPerRecord, bytesPerCluster_);
+    if (stated >= bps && stated % sectorSize_ == 0)
+        recordSize_ = stated;
+    else
+        recordSize_ = bps >= 1024 ? bps : 1024;
     return recordSize_ % sectorSize_ == 0;
 }
 

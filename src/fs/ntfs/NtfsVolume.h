@@ -87,6 +87,11 @@ private:
 NtfsBootRecord MakeNtfsBootRecord(std::uint16_t bytesPerSector, std::uint8_t sectorsPerCluster,
                                   std::uint64_t mftCluster, std::uint64_t totalSectors);
 
+// Bytes per MFT record from the boot sector's clusters-per-record field: a positive value
+// counts clusters, a negative one is the power of two of the bytes (-10: 1 024 bytes).
+// 0 when the field names no size between 512 bytes and 64 KiB.
+std::uint32_t NtfsRecordBytes(std::int8_t clustersPerRecord, std::uint32_t bytesPerCluster);
+
 // Bytes per cluster from the boot sector's sectors-per-cluster byte: values above 0x80
 // stand for 2^(256 - value) sectors (clusters of 128 KiB and more).
 std::uint64_t NtfsClusterSectors(std::uint8_t sectorsPerCluster);

@@ -195,3 +195,19 @@ TEST_F(ScanWorkerTest, PositionAndFoundFilesMessagesAreRateLimitedTo50Millisecon
               (std::vector<std::uint64_t>{2, 5, 8, 9}));
     EXPECT_EQ(shown, (std::vector<std::size_t>{1, 3, 6, 9}));
 }
+
+// A phase whose step answers "complete" (all ones) leaves the bar at its maximum, never
+// at all ones minus one.
+TEST_F(ScanWorkerTest, LastPositionOfAPhaseIsClampedToTheRange) {
+    std::atomic<std::uint64_t> now{1000};
+    SetWorkerTickClock([&] { return now += 100; }); // every position is due
+    ScriptedScanNode node(10);
+    Attach(node, 10).searchResult = kStepComplete;
+    record.SetNode(&node);
+    ASSERT_TRUE(StartScanWorker(record));
+    EXPECT_EQ(record.JoinWorker(), kWorkerExitDone);
+    const auto positions = Values(sink.Messages(msg::kProgressPosition));
+    ASSERT_FALSE(positions.empty());
+    for (std::uint64_t position : positions)
+        EXPECT_LE(position, 9u);
+}

@@ -296,6 +296,25 @@ TEST_F(NtfsImage, TwoKilobyteSectorVolumeReadsOnEitherDeviceSectorSize) {
     }
 }
 
+// The record size comes from the boot sector, not from the sector size.
+TEST_F(NtfsImage, FourKilobyteRecordsOnFiveHundredTwelveByteSectors) {
+    const auto path = VolumeFixture("ntfs_volume_4k_records.sh", "ntfs-volume-4k-records-v1.img");
+    ASSERT_FALSE(path.empty());
+    auto image = OpenImage(ReadImage(path), 512);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->volume.RecordSize(), 4096u);
+    std::vector<NtfsDirectoryEntry> root;
+    ASSERT_TRUE(ListNtfsDirectory(image->volume, 5, &root));
+    const auto* binary = Find(root, u"binary.bin");
+    const auto* docs = Find(root, u"docs");
+    ASSERT_NE(binary, nullptr);
+    ASSERT_NE(docs, nullptr);
+    EXPECT_EQ(ReadFile(image->volume, binary->recordNumber), Pattern(7, 150000));
+    std::vector<NtfsDirectoryEntry> entries;
+    ASSERT_TRUE(ListNtfsDirectory(image->volume, docs->recordNumber, &entries));
+    EXPECT_EQ(entries.size(), 151u);
+}
+
 TEST_F(NtfsImage, VolumeLabelAndFilesAsTheResultTreeReadsThem) {
     std::u16string label;
     ASSERT_TRUE(Volume().ReadVolumeLabel(&label));
