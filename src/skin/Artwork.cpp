@@ -1,6 +1,7 @@
 #include "skin/Artwork.h"
 
 #include <QColor>
+#include <QDir>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
@@ -13,22 +14,24 @@ namespace {
 
 constexpr int kStripCell = 32;
 
-// Logical sizes. The toolbar logos' widths fit their places (136 at right - 146, 135 at
-// right - 400, 134 at right - 619) without overlapping each other.
+// Logical sizes: each SVG source states its own, except the icon, which is drawn at two
+// sizes, and the toolbar strips, which put three cells side by side.
 const std::map<int, QSize>& Sizes() {
     static const std::map<int, QSize> sizes = [] {
-        std::map<int, QSize> table{
-            {128, {32, 32}},   {129, {16, 16}},    {131, {400, 250}}, {132, {36, 38}},
-            {133, {36, 36}},   {134, {210, 38}},   {135, {244, 38}},  {136, {136, 38}},
-            {148, {64, 64}},   {149, {1012, 610}}, {157, {128, 120}}, {158, {420, 420}},
-            {159, {420, 420}}, {160, {360, 32}},   {161, {128, 32}},  {162, {128, 32}},
-            {168, {128, 32}},  {169, {128, 32}},   {170, {128, 32}},
-        };
-        for (int number = 137; number <= 147; ++number) {
-            table[number] = QSize(3 * kStripCell, kStripCell);
-        }
-        for (int number = 150; number <= 155; ++number) {
-            table[number] = QSize(480, 112);
+        std::map<int, QSize> table{{128, {32, 32}}, {129, {16, 16}}};
+        const QStringList sources =
+            QDir(QStringLiteral(":/art")).entryList({QStringLiteral("*.svg")}, QDir::Files);
+        for (const QString& source : sources) {
+            bool numeric = false;
+            const int number = source.chopped(4).toInt(&numeric);
+            if (!numeric) {
+                continue;
+            }
+            if (number >= 137 && number <= 147) {
+                table[number] = QSize(3 * kStripCell, kStripCell);
+            } else {
+                table[number] = QSvgRenderer(QStringLiteral(":/art/") + source).defaultSize();
+            }
         }
         return table;
     }();

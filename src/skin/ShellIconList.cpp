@@ -99,9 +99,9 @@ void EnsureIconTheme() {
     // folders nor a theme; the XDG folders and the theme installed with the program's
     // packages serve then.
     QStringList paths = QIcon::themeSearchPaths();
-    for (const QString& folder : QStandardPaths::locateAll(
-             QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
-             QStandardPaths::LocateDirectory)) {
+    for (const QString& folder :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                   QStandardPaths::LocateDirectory)) {
         if (!paths.contains(folder)) {
             paths.append(folder);
         }

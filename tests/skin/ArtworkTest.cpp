@@ -74,10 +74,13 @@ private slots:
         QCOMPARE(QFontInfo(GothicFont(12)).family(), QStringLiteral("IPAGothic"));
     }
 
-    // Every picture on one sheet at 1x and the start-page pictures again at 2x, for people to
-    // look at; plus the start page composed the way the shell places the pictures.
+    // The pictures on sheets for people to look at, at 2x so that details show: the small
+    // ones together, the start page composed the way the shell places its pictures, and
+    // the start buttons in their three states.
     void contactSheets() {
-        QImage sheet(1100, 1700, QImage::Format_ARGB32_Premultiplied);
+        const QList<int> large{149, 150, 151, 152, 153, 154, 155};
+        QImage sheet(QSize(760, 2000) * 2, QImage::Format_ARGB32_Premultiplied);
+        sheet.setDevicePixelRatio(2.0);
         sheet.fill(QColor(200, 200, 200));
         QPainter painter(&sheet);
         painter.setFont(InterfaceFont());
@@ -85,21 +88,24 @@ private slots:
         int y = 8;
         int rowHeight = 0;
         for (const int number : BitmapNumbers()) {
-            const QPixmap picture = LoadBitmap(number, 1.0);
+            if (large.contains(number)) {
+                continue;
+            }
             const QSize size = BitmapSize(number);
-            if (x + size.width() > sheet.width() - 8) {
+            if (x + size.width() > 760 - 8) {
                 x = 8;
                 y += rowHeight + 24;
                 rowHeight = 0;
             }
             painter.setPen(Qt::black);
             painter.drawText(x, y + 12, QString::number(number));
-            painter.drawPixmap(x, y + 16, picture);
+            painter.drawPixmap(x, y + 16, LoadBitmap(number, 2.0));
             x += size.width() + 12;
             rowHeight = std::max(rowHeight, size.height());
         }
         painter.end();
-        SaveScreenshot(sheet.copy(0, 0, sheet.width(), y + rowHeight + 28), "skin_contact_sheet");
+        SaveScreenshot(sheet.copy(0, 0, sheet.width(), (y + rowHeight + 28) * 2),
+                       "skin_pictures_2x");
 
         QImage start(QSize(1012, 610) * 2, QImage::Format_ARGB32_Premultiplied);
         start.setDevicePixelRatio(2.0);
