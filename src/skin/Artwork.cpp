@@ -1,6 +1,7 @@
 #include "skin/Artwork.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 #include <QImage>
@@ -88,6 +89,26 @@ QImage MakeStrip(const QImage& icon, qreal ratio) {
     return strip;
 }
 
+// Emptied when the application object goes, before the window system that backs the
+// pixmaps does.
+QIcon& IconCache() {
+    static QIcon icon;
+    return icon;
+}
+
+QHash<quint64, QPixmap>& PixmapCache() {
+    static QHash<quint64, QPixmap> cache;
+    static const bool registered = [] {
+        qAddPostRoutine([] {
+            PixmapCache().clear();
+            IconCache() = QIcon();
+        });
+        return true;
+    }();
+    Q_UNUSED(registered);
+    return cache;
+}
+
 } // namespace
 
 QSize BitmapSize(int number) {
@@ -109,7 +130,7 @@ QPixmap LoadBitmap(int number, qreal devicePixelRatio) {
         return {};
     }
     const qreal ratio = std::clamp(devicePixelRatio, 1.0, 8.0);
-    static QHash<quint64, QPixmap> cache;
+    static QHash<quint64, QPixmap>& cache = PixmapCache();
     const quint64 key = (quint64(unsigned(number)) << 32) | quint64(qRound(ratio * 100));
     const auto cached = cache.constFind(key);
     if (cached != cache.constEnd()) {
@@ -129,7 +150,11 @@ QPixmap LoadBitmap(int number, qreal devicePixelRatio) {
 }
 
 QIcon ProgramIcon() {
-    QIcon icon;
+    QIcon& icon = IconCache();
+    PixmapCache(); // registers the clean-up
+    if (!icon.isNull()) {
+        return icon;
+    }
     icon.addPixmap(LoadBitmap(129, 1.0));
     icon.addPixmap(LoadBitmap(129, 2.0));
     for (const int edge : {24, 32, 48, 64, 128, 256}) {

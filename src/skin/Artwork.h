@@ -20,9 +20,9 @@ QSize BitmapSize(int number);
 // Every picture number, ascending.
 QList<int> BitmapNumbers();
 
-// The picture drawn from its SVG source at the given device pixel ratio (the pixmap carries
-// that ratio, so it paints at BitmapSize logical pixels). Cached per number and ratio. Areas
-// outside the artwork are transparent. A null pixmap for an unknown number.
+// GUI thread only. The picture drawn from its SVG source at the given device pixel ratio (the
+// pixmap carries that ratio, so it paints at BitmapSize logical pixels). Cached per number and
+// ratio. Areas outside the artwork are transparent. A null pixmap for an unknown number.
 QPixmap LoadBitmap(int number, qreal devicePixelRatio = 1.0);
 
 // The program icon at every size the desktop asks for.

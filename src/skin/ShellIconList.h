@@ -30,6 +30,7 @@ public:
     static constexpr int kFirstKeyed = 47;
     static constexpr int kIconSize = 16;
 
+    // Made on first use, which must come after the QApplication exists.
     static ShellIconList& instance();
 
     // The icon for the file name's extension (upper-cased as the key); 0 when the name has
