@@ -1,6 +1,7 @@
 #include "skin/TesselToolBarWindow.h"
 
 #include "skin/Artwork.h"
+#include "skin/ProgramLook.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,10 +14,10 @@ constexpr int kTop = 3;
 constexpr int kArrowHeight = 38;
 constexpr int kLogoHeight = 38;
 constexpr int kIconSize = 32;
-const QColor kBackground(224, 232, 240);
-const QColor kLightPen(255, 255, 255);
-const QColor kMidPen(216, 210, 189);
-const QColor kDarkPen(172, 168, 153);
+const QColor& kBackground = look::kToolbar;
+const QColor& kLightPen = look::kLightPen;
+const QColor& kMidPen = look::kMidPen;
+const QColor& kDarkPen = look::kDarkPen;
 
 struct LogoPlace {
     int number;

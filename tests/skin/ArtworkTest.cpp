@@ -3,11 +3,19 @@
 #include "SkinTests.h"
 #include "skin/Fonts.h"
 #include "skin/MaskedBitmap.h"
+#include "skin/ProgramLook.h"
+#include "skin/ShellIconList.h"
+#include "skin/TesselToolBarWindow.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPainter>
+#include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 using namespace vantrel;
 
@@ -129,6 +137,45 @@ private slots:
         }
         cells.end();
         SaveScreenshot(buttons, "skin_start_buttons_2x");
+    }
+
+    // Standard widgets in the program's look beside the toolbar, for the people building the
+    // screens to compare with.
+    void programLookSample() {
+        ApplyProgramLook(*qApp);
+        QMainWindow window;
+        window.resize(760, 360);
+        window.menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+        window.menuBar()->addMenu(QStringLiteral("操作(&O)"));
+        auto* central = new QWidget;
+        auto* layout = new QVBoxLayout(central);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* bar = new TesselToolBarWindow;
+        bar->setFixedHeight(48);
+        bar->addMainWindowButtons();
+        for (const int command : {33000, 33003, 33009, 33010}) {
+            bar->setCommandEnabled(command, true);
+        }
+        layout->addWidget(bar);
+        auto* tree = new QTreeWidget;
+        tree->setHeaderLabels(
+            {QStringLiteral("ファイル名"), QStringLiteral("サイズ"), QStringLiteral("状態")});
+        for (const char* name : {"写真.jpg", "報告書.docx", "メモ.txt"}) {
+            auto* item =
+                new QTreeWidgetItem(tree, {QString::fromUtf8(name), QStringLiteral("12 KB"),
+                                           QStringLiteral("とても良い")});
+            item->setIcon(0, ShellIconList::instance().icon(
+                                 ShellIconList::instance().iconForName(QString::fromUtf8(name))));
+        }
+        tree->setCurrentItem(tree->topLevelItem(1));
+        layout->addWidget(tree);
+        window.setCentralWidget(central);
+        window.statusBar()->showMessage(
+            QStringLiteral("3個のファイル / 総ファイル数3 ( 対象外:0 ) "));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(QFontInfo(QApplication::font()).family(), QStringLiteral("IPAPGothic"));
+        SaveScreenshot(window.grab().toImage(), QStringLiteral("skin_program_look"));
     }
 };
 
