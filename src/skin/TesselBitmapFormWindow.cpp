@@ -2,7 +2,9 @@
 
 #include "skin/Artwork.h"
 #include "skin/ShapeRegion.h"
+#include "skin/Strings.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -22,6 +24,7 @@ TesselBitmapFormWindow::TesselBitmapFormWindow(int controlId, int normalPicture,
     shape_ = ShapeRegionFromImage(LoadBitmap(pressedPicture, 1.0).toImage());
     setFixedSize(BitmapSize(pressedPicture));
     setMask(shape_);
+    setAccessibleName(ResourceString(static_cast<unsigned>(controlId)));
     tipDelay_->setObjectName(QStringLiteral("tipDelay"));
     tipDelay_->setSingleShot(true);
     tipDelay_->setInterval(kTipDelayMs);
@@ -101,6 +104,16 @@ void TesselBitmapFormWindow::leaveEvent(QEvent*) {
     tracking_ = false;
     setState(Normal);
     emit hoverChanged(false);
+}
+
+void TesselBitmapFormWindow::keyPressEvent(QKeyEvent* event) {
+    // The buttons take the focus by tab, so the keyboard can press them too.
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        emit clicked(controlId_);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TesselBitmapFormWindow::focusInEvent(QFocusEvent*) {

@@ -49,6 +49,8 @@ private slots:
         QCOMPARE(clicks.size(), 1);
         QCOMPARE(clicks.at(0).at(0).toInt(), 33001);
         QTest::mouseMove(window_, QPoint(590, 330));
+        QTest::keyClick(button_, Qt::Key_Space);
+        QCOMPARE(clicks.size(), 2);
     }
 
     void dragOutAndBack() {
