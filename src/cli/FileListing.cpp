@@ -25,29 +25,28 @@ std::string FirstLbaJson(std::uint64_t lba) {
 }
 
 bool ShowsFile(const FileListing& listing, const FileEntry& file) {
+    return PassesFile(*listing.filter, file);
+}
+
+bool ShowsFolder(const FileListing& listing, const ResultNode& folder) {
+    return listing.filter->PassesFolder(folder.Name(), folder.IsDeleted(), folder.IsScanTarget());
+}
+
+} // namespace
+
+bool PassesFile(const RowFilter& filter, const FileEntry& file) {
     FilterRow row;
     row.name = file.name;
     row.size = file.size;
     row.deleted = file.deleted;
     row.condition = file.condition;
     row.modifyTime = file.modifyTime;
-    return listing.filter->Passes(row);
+    return filter.Passes(row);
 }
-
-// Folders follow the deleted-folders switch and the exclude list (so $Extend stays out
-// by default); include patterns pick files, not the folders that lead to them.
-bool ShowsFolder(const FileListing& listing, const ResultNode& folder) {
-    return listing.filter->ShowsFolder(folder.IsDeleted(), folder.IsScanTarget()) &&
-           !(listing.filter->Settings().excludePatternsOn &&
-             listing.excludeFolders.Matches(folder.Name()));
-}
-
-} // namespace
 
 FileListing MakeFileListing(const RowFilter& filter) {
     FileListing listing;
     listing.filter = &filter;
-    listing.excludeFolders = PatternList(filter.Settings().excludePatterns);
     listing.maxDepth = filter.Settings().analysisDepth;
     return listing;
 }

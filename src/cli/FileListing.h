@@ -17,9 +17,10 @@ struct FileListing {
     bool withFirstLba = false; // scan results say where each find starts
     int maxDepth = 100;
     const RowFilter* filter = nullptr;
-    PatternList excludeFolders;
     std::string relativeBase; // display path the text rows are shown relative to
 };
+
+bool PassesFile(const RowFilter& filter, const FileEntry& file);
 
 // A listing over settings; the filter must outlive the listing.
 FileListing MakeFileListing(const RowFilter& filter);

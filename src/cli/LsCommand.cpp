@@ -1,6 +1,7 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
 #include "cli/FileListing.h"
+#include "cli/FilterOptions.h"
 #include "cli/TextFormat.h"
 #include "engine/settings/ColumnText.h"
 #include "engine/settings/RowFilter.h"
@@ -15,42 +16,24 @@ namespace vantrel::cli {
 
 namespace {
 
-std::vector<std::u16string> SplitPatterns(const std::string& text) {
-    std::vector<std::u16string> patterns;
-    std::size_t begin = 0;
-    while (begin <= text.size()) {
-        const std::size_t end = std::min(text.find(';', begin), text.size());
-        if (end > begin)
-            patterns.push_back(FromUtf8(text.substr(begin, end - begin)));
-        begin = end + 1;
+// --from and --to were the first names of --since and --until; `recover` needs --to for
+// its folder, so the shared names are the new ones.
+std::vector<std::string> OldDateNames(std::vector<std::string> args) {
+    for (std::string& arg : args) {
+        for (const auto& [old, now] : {std::pair{"--from", "--since"}, {"--to", "--until"}}) {
+            const std::string name = old;
+            if (arg == name || arg.rfind(name + "=", 0) == 0)
+                arg = now + arg.substr(name.size());
+        }
+        if (arg == "--")
+            break;
     }
-    return patterns;
-}
-
-// "YYYY-MM-DD" as local time at the start (or the end) of that day.
-bool ParseDay(const std::string& text, bool endOfDay, std::int64_t* seconds) {
-    CalendarTime day;
-    char extra = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d%c", &day.year, &day.month, &day.day, &extra) != 3)
-        return false;
-    if (endOfDay) {
-        day.hour = 23;
-        day.minute = 59;
-        day.second = 59;
-    }
-    return LocalToEpoch(day, seconds);
-}
-
-bool ParseSize(const std::string& text, std::uint64_t* size) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    *size = ReadSizeText(text);
-    return true;
+    return args;
 }
 
 int RunLs(const std::vector<std::string>& args) {
-    ArgParser parser(args, {"--min-size", "--max-size", "--from", "--to", "--include", "--exclude"},
-                     {"-r", "--recursive", "--json", "--no-deleted", "--no-empty", "--no-exclude"});
+    ArgParser parser(OldDateNames(args), FilterValueOptions(),
+                     Joined({"-r", "--recursive", "--json"}, FilterFlagOptions()));
     if (parser.WantsHelp()) {
         std::cout << Commands().at("ls").usage;
         return kExitOk;
@@ -62,35 +45,9 @@ int RunLs(const std::vector<std::string>& args) {
         return UsageError("SOURCE と、必要なら NODE を指定してください（vantrel-cli ls --help）");
 
     ScanSettings settings;
-    if (parser.Flag("--no-deleted"))
-        settings.includeDeletedFiles = settings.includeDeletedFolders = false;
-    if (parser.Flag("--no-empty"))
-        settings.includeEmptyFiles = false;
-    if (parser.HasValue("--min-size") || parser.HasValue("--max-size")) {
-        settings.sizeFilterOn = true;
-        if ((parser.HasValue("--min-size") &&
-             !ParseSize(parser.Value("--min-size"), &settings.minimumSize)) ||
-            (parser.HasValue("--max-size") &&
-             !ParseSize(parser.Value("--max-size"), &settings.maximumSize)))
-            return UsageError("サイズはバイト数で指定してください");
-    }
-    if (parser.HasValue("--from") || parser.HasValue("--to")) {
-        settings.dateFilterOn = true;
-        settings.dateFrom = INT64_MIN;
-        settings.dateTo = INT64_MAX;
-        if ((parser.HasValue("--from") &&
-             !ParseDay(parser.Value("--from"), false, &settings.dateFrom)) ||
-            (parser.HasValue("--to") && !ParseDay(parser.Value("--to"), true, &settings.dateTo)))
-            return UsageError("日付は YYYY-MM-DD で指定してください");
-    }
-    if (parser.HasValue("--include")) {
-        settings.includePatternsOn = true;
-        settings.includePatterns = SplitPatterns(parser.Value("--include"));
-    }
-    if (parser.HasValue("--exclude"))
-        settings.excludePatterns = SplitPatterns(parser.Value("--exclude"));
-    if (parser.Flag("--no-exclude"))
-        settings.excludePatternsOn = false;
+    std::string error;
+    if (!ReadFilterOptions(parser, &settings, &error))
+        return UsageError(error);
 
     auto session = OpenBrowseSession(positional[0]);
     if (!session)
@@ -136,16 +93,10 @@ const CommandRegistrar kLs{{
     "  NODE    一覧するノードの ID パス（tree の表示、例: 1/1）または表示パス。\n"
     "          省略するとすべてのボリュームの「既存のフォルダ」を一覧します\n"
     "  -r, --recursive     サブフォルダもたどります（必要に応じて解析します）\n"
-    "  --json              1 行に 1 つの JSON オブジェクトで出力します\n"
-    "フィルタ（設定の既定値: 空のファイルと削除ファイルを含め、NTFS の特殊ファイルを除外）:\n"
-    "  --no-deleted        削除されたファイルとフォルダを含めません\n"
-    "  --no-empty          空のファイルを含めません\n"
-    "  --min-size N / --max-size N   サイズ（バイト）の範囲\n"
-    "  --from YYYY-MM-DD / --to YYYY-MM-DD   更新日時の範囲（ローカル時刻）\n"
-    "  --include 'P1;P2'   いずれかのパターンに一致するファイルだけを表示します（* と ?）\n"
-    "  --exclude 'P1;P2'   除外パターンを置き換えます\n"
-    "  --no-exclude        除外パターンを使いません（NTFS の特殊ファイルも表示）\n"
-    "テキスト出力の列: ID、削除（* は削除済み）、ファイル名、サイズ、状態、更新日時。\n",
+    "  --json              1 行に 1 つの JSON オブジェクトで出力します\n" +
+        std::string(kFilterOptionsHelp) +
+        "  （--since と --until は --from と --to とも書けます）\n"
+        "テキスト出力の列: ID、削除（* は削除済み）、ファイル名、サイズ、状態、更新日時。\n",
     RunLs,
 }};
 

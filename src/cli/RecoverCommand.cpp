@@ -1,5 +1,6 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
+#include "cli/FilterOptions.h"
 #include "cli/SalvageSession.h"
 #include "engine/partition/DriveNode.h"
 #include "engine/partition/PartitionNode.h"
@@ -41,8 +42,8 @@ bool IsDiskNode(const ResultNode& node) {
 
 int RunRecover(const std::vector<std::string>& args) {
     // --allow-same-filesystem is still accepted: writing beside an image is always allowed.
-    ArgParser parser(args, {"--to", "--overwrite", "--on-error", "--fat-limit"},
-                     {"--all", "--no-deleted", "--allow-same-filesystem"});
+    ArgParser parser(args, Joined(Joined({"--to"}, PolicyValueOptions()), FilterValueOptions()),
+                     Joined({"--all", "--allow-same-filesystem"}, FilterFlagOptions()));
     if (parser.WantsHelp()) {
         std::cout << Commands().at("recover").usage;
         return kExitOk;
@@ -57,12 +58,10 @@ int RunRecover(const std::vector<std::string>& args) {
     if (!parser.HasValue("--to") || parser.Value("--to").empty())
         return UsageError("回収先のフォルダを --to で指定してください");
     RecoverPolicy policy;
-    if (!ParseQuestionMode(parser.Value("--overwrite", "ask"), "all", "never", &policy.overwrite))
-        return UsageError("--overwrite には ask、all、never のどれかを指定してください");
-    if (!ParseQuestionMode(parser.Value("--on-error", "ask"), "continue", "stop", &policy.onError))
-        return UsageError("--on-error には ask、continue、stop のどれかを指定してください");
-    if (!ParseQuestionMode(parser.Value("--fat-limit", "ask"), "cut", "skip", &policy.fatLimit))
-        return UsageError("--fat-limit には ask、cut、skip のどれかを指定してください");
+    ScanSettings filter;
+    std::string error;
+    if (!ReadPolicyOptions(parser, &policy, &error) || !ReadFilterOptions(parser, &filter, &error))
+        return UsageError(error);
     policy.terminal = StdinIsTerminal();
     // From here on Ctrl-C stops the run cleanly, even while the source is being read.
     InstallInterruptFlag();
@@ -73,7 +72,7 @@ int RunRecover(const std::vector<std::string>& args) {
     SalvageJob job;
     job.destination = parser.Value("--to");
     job.sourcePath = positional[0];
-    job.includeDeleted = !parser.Flag("--no-deleted");
+    job.filter = filter;
     job.writeManifest = true;
     job.describeSource = [](const ResultNode* parent, const FileEntry& entry) {
         return parent ? FileDisplayPath(*parent, entry) : ToUtf8(entry.name);
@@ -131,17 +130,16 @@ const CommandRegistrar kRecover{{
     "          （vantrel-cli ls / tree で確認できます）。ディスクやパーティションを指定す\n"
     "          ると、その中の既存のフォルダをすべて回収します\n"
     "  --all   すべてのパーティションの既存のフォルダを、パーティションとボリュームの名前の\n"
-    "          フォルダに回収します（削除されたファイルとフォルダも含みます）\n"
+    "          フォルダに回収します\n"
     "  --to DIR                     回収先のフォルダ（回収元のディスク上や、回収元のイメージ\n"
-    "                               ファイルの中には置けません。イメージファイルの隣は可）\n"
-    "  --overwrite ask|all|never    同じ名前のファイルがあるとき（既定 ask）\n"
-    "  --on-error ask|continue|stop 回収に失敗したとき（既定 ask）\n"
-    "  --fat-limit ask|cut|skip     FAT の回収先に 4GB 以上のファイルを回収するとき（既定 ask）\n"
-    "  --no-deleted                 削除されたファイルとフォルダを回収しません\n"
-    "ask は端末で確認します。端末がないときは安全な答え（上書きしない、続行する、4GB 以上は\n"
-    "回収しない）を選び、そのことを表示します。DIR/manifest.jsonl に各ファイルの結果と\n"
-    "SHA-256 を書きます。Ctrl-C で、書き込み中のファイルを残さずに中止します。\n"
-    "終了コード: 0 すべて成功、1 失敗・スキップ・切り詰め・中止があった、2 使い方の誤り。\n",
+    "                               ファイルの中には置けません。イメージファイルの隣は可）\n" +
+        std::string(kPolicyOptionsHelp) +
+        "フォルダの回収では、ls と同じフィルタを通るファイルとフォルダだけを回収します。\n"
+        "NODE で直接指定したファイルは、フィルタにかかわらず回収します。\n" +
+        kFilterOptionsHelp +
+        "DIR/manifest.jsonl に各ファイルの結果と SHA-256 を書きます。Ctrl-C で、書き込み中の\n"
+        "ファイルを残さずに中止します。\n"
+        "終了コード: 0 すべて成功、1 失敗・スキップ・切り詰め・中止があった、2 使い方の誤り。\n",
     RunRecover,
 }};
 

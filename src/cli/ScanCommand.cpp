@@ -1,6 +1,7 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
 #include "cli/FileListing.h"
+#include "cli/FilterOptions.h"
 #include "cli/ScanConsole.h"
 #include "cli/ScanRecovery.h"
 #include "cli/TextFormat.h"
@@ -43,7 +44,10 @@ ResultNode* WholeDeviceArea(ResultNode& root) {
 
 int RunScan(const std::vector<std::string>& args) {
     // --allow-same-filesystem is still accepted: writing beside an image is always allowed.
-    ArgParser parser(args, {"--method", "--recover-to"}, {"--json", "--allow-same-filesystem"});
+    ArgParser parser(
+        args,
+        Joined(Joined({"--method", "--recover-to"}, PolicyValueOptions()), FilterValueOptions()),
+        Joined({"--json", "--allow-same-filesystem"}, FilterFlagOptions()));
     if (parser.WantsHelp()) {
         std::cout << Commands().at("scan").usage;
         return kExitOk;
@@ -58,6 +62,13 @@ int RunScan(const std::vector<std::string>& args) {
         return UsageError("--method には auto、database、fat、ntfs のいずれかを指定してください");
     if (parser.HasValue("--recover-to") && parser.Value("--recover-to").empty())
         return UsageError("--recover-to には回収先のフォルダを指定してください");
+    RecoverPolicy policy;
+    policy.terminal = StdinIsTerminal();
+    ScanSettings settings;
+    std::string error;
+    if (!ReadPolicyOptions(parser, &policy, &error) ||
+        !ReadFilterOptions(parser, &settings, &error))
+        return UsageError(error);
 
     InstallScanMethods();
     InstallInterruptFlag();
@@ -97,7 +108,6 @@ int RunScan(const std::vector<std::string>& args) {
     if (console.Interrupted())
         std::cerr << "中断しました。それまでに見つかったものを表示します\n";
 
-    const ScanSettings settings;
     const RowFilter filter(settings);
     FileListing listing = MakeFileListing(filter);
     listing.recursive = true;
@@ -111,8 +121,8 @@ int RunScan(const std::vector<std::string>& args) {
     bool problem = exitCode != kWorkerExitDone || state != kJobDone ||
                    (area->FileCount() == 0 && area->ChildCount() == 0);
     if (parser.HasValue("--recover-to") && !InterruptRequested()) {
-        const ScanRecoveryResult recovery =
-            RecoverScanResults(*area, positional[0], parser.Value("--recover-to"), std::cerr);
+        const ScanRecoveryResult recovery = RecoverScanResults(
+            *area, positional[0], parser.Value("--recover-to"), settings, policy, std::cerr);
         if (!recovery.ran) {
             std::cerr << "vantrel-cli: 回収できませんでした"
                       << (recovery.refusal.empty() ? "" : ": " + recovery.refusal) << "\n";
@@ -129,7 +139,7 @@ const CommandRegistrar kScan{{
     "scan",
     "生のセクタをスキャンして失われたフォルダとファイルを探します",
     "使い方: vantrel-cli scan SOURCE [AREA] [--method auto|database|fat|ntfs] [--json]\n"
-    "                        [--recover-to DIR]\n"
+    "                        [フィルタ] [--recover-to DIR [--overwrite ...]]\n"
     "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
     "  AREA    スキャンする「スキャン結果」ノードの ID パス（tree の表示）または表示パス。\n"
     "          省略するとデバイス全体の「スキャン結果」をスキャンします\n"
@@ -137,9 +147,12 @@ const CommandRegistrar kScan{{
     "                  fat（FAT方式）、ntfs（NTFS方式）\n"
     "  --json          見つかったものを 1 行に 1 つの JSON オブジェクトで出力します\n"
     "                  （ls --json の項目に \"first_lba\" を加えたもの）\n"
-    "  --recover-to DIR  見つかったものをすべて DIR に回収し、DIR/manifest.jsonl を書きます\n"
-    "ログ（日時、対象、内容）と進行状況は標準エラーに出力します。Ctrl-C でスキャンを止め、\n"
-    "それまでに見つかったものを表示します。\n",
+    "  --recover-to DIR  見つかったもの（フィルタを通るもの）を DIR に回収し、\n"
+    "                  DIR/manifest.jsonl を書きます\n"
+    "回収の確認（--recover-to のとき）:\n" +
+        std::string(kPolicyOptionsHelp) + kFilterOptionsHelp +
+        "ログ（日時、対象、内容）と進行状況は標準エラーに出力します。Ctrl-C でスキャンを止め、\n"
+        "それまでに見つかったものを表示します。\n",
     RunScan,
 }};
 

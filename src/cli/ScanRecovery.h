@@ -3,6 +3,9 @@
 // `scan --recover-to DIR`: salvages everything a scan found into DIR with the salvage
 // engine, writing DIR/manifest.jsonl, answering its questions as `recover` does.
 
+#include "cli/RecoverQuestions.h"
+#include "engine/settings/ScanSettings.h"
+
 #include <iosfwd>
 #include <string>
 
@@ -21,8 +24,10 @@ struct ScanRecoveryResult {
     std::string refusal;
 };
 
-// Recovers every top-level folder (with its contents) and file of area into destination.
+// Recovers every top-level folder (with its contents) and file of area that passes the
+// filter into destination, answering the questions by the policy.
 ScanRecoveryResult RecoverScanResults(ResultNode& area, const std::string& sourcePath,
-                                      const std::string& destination, std::ostream& err);
+                                      const std::string& destination, const ScanSettings& filter,
+                                      const RecoverPolicy& policy, std::ostream& err);
 
 } // namespace vantrel::cli

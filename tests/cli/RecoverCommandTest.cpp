@@ -271,6 +271,9 @@ TEST(RecoverCommand, NtfsVolumeWithCompressedAndSparseFilesComesBackWhole) {
     const RecoverRun run = Recover({image.string(), "--all", "--to", dir.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     const fs::path volume = OnlySubfolder(dir);
+    // The list hides the file system's own files, and so does a volume salvage.
+    EXPECT_FALSE(fs::exists(volume / "$MFT"));
+    EXPECT_FALSE(fs::exists(volume / "$Extend"));
     EXPECT_EQ(ReadAll(volume / "small.txt"), "hello, resident world\n");
     EXPECT_EQ(ReadAll(volume / "binary.bin"), NtfsPattern(7, 150000));
     EXPECT_EQ(ReadAll(volume / "docs" / "sub" / "deep.bin"), NtfsPattern(3, 9000));

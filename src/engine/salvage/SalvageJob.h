@@ -3,6 +3,7 @@
 // What one salvage run recovers, where to, and what became of each entry.
 
 #include "engine/salvage/SafeName.h"
+#include "engine/settings/ScanSettings.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -64,8 +65,10 @@ struct SalvageJob {
     // no recovered file ever replaces the image itself.
     std::string sourcePath;
     std::vector<SalvageItem> items;
-    // Folder salvage takes deleted files and sub-folders too unless this is off.
-    bool includeDeleted = true;
+    // The rows of a folder salvage: the files and sub-folders the file list would show
+    // under these settings (deleted ones included by default, NTFS metadata left out).
+    // Files and folders named in items are taken whatever the filter says.
+    ScanSettings filter;
     // Write destination/manifest.jsonl (the name is then kept free of recovered files).
     bool writeManifest = false;
     // Adds the final job state to the end line of the log.

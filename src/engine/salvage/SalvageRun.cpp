@@ -43,7 +43,8 @@ std::string ConflictText(DestinationConflict conflict) {
 
 } // namespace
 
-SalvageRun::SalvageRun(TreeItemRecord& record, SalvageJob& job) : record_(record), job_(job) {
+SalvageRun::SalvageRun(TreeItemRecord& record, SalvageJob& job)
+    : record_(record), job_(job), filter_(job.filter) {
     if (const ResultNode* node = record.Node())
         logTarget_ = node->Name();
 }
@@ -172,11 +173,17 @@ bool SalvageRun::IsSourceFile(const std::filesystem::path& path) const {
 }
 
 bool SalvageRun::IncludedFile(const FileEntry& file) const {
-    return job_.includeDeleted || !file.deleted;
+    FilterRow row;
+    row.name = file.name;
+    row.size = file.size;
+    row.deleted = file.deleted;
+    row.condition = file.condition;
+    row.modifyTime = file.modifyTime;
+    return filter_.Passes(row);
 }
 
 bool SalvageRun::IncludedFolder(const ResultNode& folder, int depth) const {
-    if (!job_.includeDeleted && folder.IsDeleted())
+    if (!filter_.PassesFolder(folder.Name(), folder.IsDeleted(), folder.IsScanTarget()))
         return false;
     if (depth >= kMaxFolderDepth)
         return false;

@@ -8,6 +8,7 @@
 #include "engine/salvage/Manifest.h"
 #include "engine/salvage/SafeName.h"
 #include "engine/salvage/SalvageJob.h"
+#include "engine/settings/RowFilter.h"
 #include "platform/DestinationDevice.h"
 
 #include <chrono>
@@ -65,6 +66,7 @@ private:
     TreeItemRecord& record_;
     SalvageJob& job_;
     std::u16string logTarget_;
+    const RowFilter filter_;
 
     // Run switches, set by the "all" answers; they last for this run only.
     bool overwriteAll_ = false;

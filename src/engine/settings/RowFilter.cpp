@@ -27,6 +27,11 @@ bool RowFilter::ShowsFolder(bool deleted, bool scanTarget) const {
     return vantrel::ShowsFolder(settings_, deleted, scanTarget);
 }
 
+bool RowFilter::PassesFolder(std::u16string_view name, bool deleted, bool scanTarget) const {
+    return ShowsFolder(deleted, scanTarget) &&
+           !(settings_.excludePatternsOn && exclude_.Matches(name));
+}
+
 bool PassesRowFilter(const ScanSettings& settings, const FilterRow& row) {
     return RowFilter(settings).Passes(row);
 }

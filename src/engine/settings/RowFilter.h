@@ -40,6 +40,10 @@ public:
     // Whether the folder tree shows a folder node: when deleted folders are included, or
     // the node can be scanned, or it is not deleted.
     bool ShowsFolder(bool deleted, bool scanTarget) const;
+    // Whether a listing or a folder salvage goes into a folder: ShowsFolder and, while the
+    // exclude patterns are on, a name that matches none of them (so $Extend stays out).
+    // Include patterns pick files, not the folders that lead to them.
+    bool PassesFolder(std::u16string_view name, bool deleted, bool scanTarget) const;
 
     const ScanSettings& Settings() const { return settings_; }
 
