@@ -1,0 +1,56 @@
+#include "viewers/core/TextStream.h"
+
+#include "platform/CodePage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vantrel {
+
+namespace {
+
+// Whether a zero at offset is the allowed terminating zero: in the last two bytes of
+// the data and in the chunk that ends the data.
+bool IsTerminatingZero(std::size_t offset, std::size_t length, std::size_t chunk) {
+    return offset + 2 >= length && offset / chunk == (length - 1) / chunk;
+}
+
+} // namespace
+
+TextStreamCheck CheckTextStream(Bytes data, std::size_t chunk) {
+    TextStreamCheck check;
+    chunk = std::max<std::size_t>(chunk & ~std::size_t{1}, 2);
+    const bool rtf = data.size() > 5 && std::memcmp(data.data(), "{\\rtf1", 6) == 0;
+    check.unicode = data.size() >= 2 && data[0] == 0xFF && data[1] == 0xFE;
+    if (check.unicode) {
+        for (std::size_t i = 0; i + 1 < data.size(); i += 2)
+            if (data[i] == 0 && data[i + 1] == 0 && !IsTerminatingZero(i, data.size(), chunk))
+                return check;
+    } else {
+        for (auto zero = std::find(data.begin(), data.end(), std::uint8_t{0}); zero != data.end();
+             zero = std::find(zero + 1, data.end(), std::uint8_t{0}))
+            if (!IsTerminatingZero(static_cast<std::size_t>(zero - data.begin()), data.size(),
+                                   chunk))
+                return check;
+    }
+    check.format = rtf ? TextFormat::rtf : TextFormat::plain;
+    return check;
+}
+
+std::u16string DecodePlainText(Bytes data, bool unicode) {
+    if (unicode) {
+        std::u16string text;
+        text.reserve(data.size() / 2);
+        for (std::size_t i = 2; i + 1 < data.size(); i += 2) {
+            const auto unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+            if (unit == 0)
+                break;
+            text.push_back(unit);
+        }
+        return text;
+    }
+    const auto zero = std::find(data.begin(), data.end(), std::uint8_t{0});
+    return DecodeAnsi(data.first(static_cast<std::size_t>(zero - data.begin())));
+}
+
+} // namespace vantrel
