@@ -22,12 +22,14 @@ FatDirectoryRun WalkDirectoryRun(Bytes data, const EntryOutsideVolume& outside) 
         const Bytes slot = slots.subspan(slotStart, kFatDirEntryBytes);
         FatDirEntry entry;
         std::size_t next = i + 1;
+        std::size_t shortSlot = i;
         bool parsed = false;
         if (slot[11] == kFatAttrLongName) {
             std::size_t shortIndex = 0;
             if (AttachLongName(entry, slots, i, count, &shortIndex) && shortIndex < count) {
                 parsed = true;
                 next = shortIndex + 1;
+                shortSlot = shortIndex;
             }
         } else {
             parsed = ParseDirEntry(entry, slot);
@@ -39,8 +41,10 @@ FatDirectoryRun WalkDirectoryRun(Bytes data, const EntryOutsideVolume& outside) 
             }
             const bool wanted = !IsDotEntry(entry) && !IsDotDotEntry(entry) &&
                                 !IsVolumeLabel(entry) && (IsDirectory(entry) || IsFileEntry(entry));
-            if (wanted)
+            if (wanted) {
                 run.entries.push_back(std::move(entry));
+                run.offsets.push_back(shortSlot * kFatDirEntryBytes);
+            }
         }
         i = next;
     }

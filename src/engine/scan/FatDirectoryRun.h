@@ -16,6 +16,9 @@ namespace vantrel {
 struct FatDirectoryRun {
     // Sub-directories other than "." and "..", and files, in slot order.
     std::vector<FatDirEntry> entries;
+    // Byte offset of each entry's short slot from the start of the data, in step with
+    // entries.
+    std::vector<std::size_t> offsets;
     // Bytes of the run walked (whole slots); the scan moves past them.
     std::size_t bytesWalked = 0;
 };

@@ -131,15 +131,20 @@ std::size_t FatScanMethod::ListRun(Bytes data) {
         return table.ToWindowLba(sector) > lastLba;
     };
     const FatDirectoryRun run = WalkDirectoryRun(data, outside);
-    for (const FatDirEntry& entry : run.entries) {
+    // The run starts at the chunk's first sector.
+    const std::uint64_t runAddress = (RangeStart() + position_) * SectorSize();
+    for (std::size_t i = 0; i < run.entries.size(); ++i) {
+        const FatDirEntry& entry = run.entries[i];
         if (IsDirectory(entry)) {
             auto folder = std::make_unique<FatFolderNode>();
             if (folder->SetUpFolder(Window(), record_, entry))
                 AddFoundFolder(std::move(folder));
         } else {
             auto file = std::make_unique<FileEntry>();
-            if (FillFatFileEntry(*file, table, entry))
+            if (FillFatFileEntry(*file, table, entry)) {
+                file->entryId = runAddress + run.offsets[i];
                 AddFoundFile(std::move(file));
+            }
         }
     }
     return run.bytesWalked;

@@ -27,6 +27,7 @@ bool FileEntry::AttachToWindow(CDiskWindow* dataWindow) {
     createTime.reset();
     window = nullptr;
     key = 0;
+    entryId = kNoEntryId;
     extents.Clear();
     size = 0;
     sectorSize = 0;

@@ -24,6 +24,12 @@ public:
     virtual bool Read(std::uint64_t offset, void* destination, std::size_t length) = 0;
 };
 
+// FileEntry::entryId when the directory entry that describes a file is not known.
+inline constexpr std::uint64_t kNoEntryId = ~std::uint64_t{0};
+// Set in the entryId of NTFS files, whose ids are record numbers, so that they never
+// equal a byte address.
+inline constexpr std::uint64_t kNtfsEntryIdTag = std::uint64_t{1} << 63;
+
 class FileEntry {
 public:
     FileEntry() = default;
@@ -56,6 +62,11 @@ public:
     FileTime createTime;
     CDiskWindow* window = nullptr; // not owned
     std::uint64_t key = 0;
+    // The on-disk entry that describes the file, so that the same entry met twice (by a
+    // scan and under its folder) is recognised, deleted and empty files included: the
+    // window byte address of a FAT short entry, or the MFT record number with
+    // kNtfsEntryIdTag. kNoEntryId for carved files.
+    std::uint64_t entryId = kNoEntryId;
     std::optional<std::vector<std::uint8_t>> residentData;
     std::shared_ptr<FileDataSource> dataSource;
     ExtentList extents;

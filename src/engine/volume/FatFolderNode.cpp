@@ -62,6 +62,12 @@ FatDirEntry RootEntry(std::uint32_t rootCluster) {
     return entry;
 }
 
+// A slot worth listing from a live folder's data: a short entry that is neither a fill
+// pattern nor text, the same test as a scan's, one slot at a time.
+bool IsListableSlot(Bytes slot) {
+    return PlausibleEntryPrefix(slot) == kFatDirEntryBytes;
+}
+
 } // namespace
 
 bool FatFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart) {
@@ -121,7 +127,15 @@ bool FatFolderNode::SetUpFolder(CDiskWindow* window, std::shared_ptr<const FatBo
     std::vector<std::uint8_t> first(
         static_cast<std::size_t>(std::min<std::uint64_t>(directory_.size, kFirstBytesChecked)));
     directory_.readPosition = 0;
-    if (!directory_.ReadNext(first.data(), first.size()) || !IsDirectoryCluster(Bytes(first)))
+    if (!directory_.ReadNext(first.data(), first.size()))
+        return false;
+    // A live folder whose first slots are "." and ".." is a folder even when an odd slot
+    // after them fails the strict test of raw directory clusters.
+    const Bytes head(first);
+    const bool dotted = first.size() >= 2 * kFatDirEntryBytes && !vantrel::IsDeleted(entry) &&
+                        IsDotEntry(head.first(kFatDirEntryBytes)) &&
+                        IsDotDotEntry(head.subspan(kFatDirEntryBytes, kFatDirEntryBytes));
+    if (!dotted && !IsDirectoryCluster(head))
         return false;
     directory_.readPosition = 0;
     SetName(directory_.name);
@@ -144,30 +158,38 @@ StepResult FatFolderNode::AnalyseStep() {
     // An unreadable block would be retried without end; the entries read so far stand.
     if (!directory_.ReadNext(block.data(), block.size()))
         return Finish();
-    const std::size_t prefix = PlausibleEntryPrefix(Bytes(block));
-    if (prefix == 0)
+    // A live folder's clusters are its own: a slot that is no entry (old tools leave odd
+    // ones) is passed over up to the end mark. A deleted folder's clusters may since hold
+    // anything, so its listing ends at the first slot that is no entry.
+    const bool strict = IsDeleted();
+    const std::size_t walkable = strict ? PlausibleEntryPrefix(Bytes(block)) : length;
+    if (walkable == 0)
         return Finish();
-    const std::size_t walked = WalkBlock(Bytes(block.data(), prefix));
+    bool endMark = false;
+    const std::size_t walked = WalkBlock(Bytes(block.data(), walkable), !strict, &endMark);
     if (walked == 0)
         return Finish(); // a long-name run that never reaches its short entry
     position_ += walked;
-    // The walk stopped at a slot that is no entry: the directory ends there.
-    if (position_ >= directory_.size || (walked == prefix && prefix < length))
+    if (endMark || position_ >= directory_.size || (walked == walkable && walkable < length))
         return Finish();
     return position_;
 }
 
-std::size_t FatFolderNode::WalkBlock(Bytes block) {
+std::size_t FatFolderNode::WalkBlock(Bytes block, bool passOver, bool* endMark) {
     const std::size_t count = block.size() / kFatDirEntryBytes;
     FatTable table(*window_, *record_);
     std::size_t i = 0;
     while (i < count) {
         const Bytes slot = block.subspan(i * kFatDirEntryBytes, kFatDirEntryBytes);
         FatDirEntry entry;
+        if (passOver && slot[0] == 0) {
+            *endMark = true;
+            return i * kFatDirEntryBytes;
+        }
         if (slot[11] == kFatAttrLongName) {
             std::size_t shortIndex = 0;
             if (AttachLongName(entry, block, i, count, &shortIndex) && shortIndex < count) {
-                AddEntry(entry, table);
+                AddEntry(entry, table, SlotId(position_ + shortIndex * kFatDirEntryBytes));
                 i = shortIndex + 1;
                 continue;
             }
@@ -181,14 +203,21 @@ std::size_t FatFolderNode::WalkBlock(Bytes block) {
             ++i;
             continue;
         }
-        if (ParseDirEntry(entry, slot))
-            AddEntry(entry, table);
+        if (ParseDirEntry(entry, slot) && (!passOver || IsListableSlot(slot)))
+            AddEntry(entry, table, SlotId(position_ + i * kFatDirEntryBytes));
         ++i;
     }
     return i * kFatDirEntryBytes;
 }
 
-void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table) {
+std::uint64_t FatFolderNode::SlotId(std::uint64_t offset) const {
+    const std::uint64_t sector = directory_.extents.LbaOf(offset / directory_.sectorSize);
+    return sector == kSparseExtentLba
+               ? kNoEntryId
+               : sector * directory_.sectorSize + offset % directory_.sectorSize;
+}
+
+void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table, std::uint64_t entryId) {
     if (IsDotEntry(entry) || IsDotDotEntry(entry) || IsVolumeLabel(entry))
         return;
     if (IsDirectory(entry)) {
@@ -202,8 +231,10 @@ void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table) {
         AddChild(std::move(folder));
     } else if (IsFileEntry(entry)) {
         auto file = std::make_unique<FileEntry>();
-        if (FillFatFileEntry(*file, table, entry))
+        if (FillFatFileEntry(*file, table, entry)) {
+            file->entryId = entryId;
             AddFile(std::move(file));
+        }
     }
 }
 

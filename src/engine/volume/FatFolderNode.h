@@ -35,8 +35,13 @@ public:
     CDiskWindow* VolumeWindow() const { return window_; }
 
 private:
-    std::size_t WalkBlock(Bytes block);
-    void AddEntry(const FatDirEntry& entry, FatTable& table);
+    // Lists the entries of block (directory data from position_); returns the bytes
+    // walked. With passOver, slots that are no entry are passed over and a slot whose
+    // first byte is 0 ends the directory (endMark).
+    std::size_t WalkBlock(Bytes block, bool passOver, bool* endMark);
+    // The entryId of the slot at offset bytes into the directory data.
+    std::uint64_t SlotId(std::uint64_t offset) const;
+    void AddEntry(const FatDirEntry& entry, FatTable& table, std::uint64_t entryId);
     StepResult Finish();
 
     CDiskWindow* window_ = nullptr;

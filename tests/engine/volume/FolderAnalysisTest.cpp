@@ -157,3 +157,20 @@ TEST(FatFolderAnalysis, DirtySlackRatesVeryPoorAndAnInvalidDateKeepsTheFile) {
     EXPECT_FALSE(readme->modifyTime.has_value());
     EXPECT_TRUE(readme->createTime.has_value());
 }
+
+// An odd slot (a deleted long-name part with attribute 0 instead of 0x0F) is passed over:
+// the deleted file after it and the live files after that are listed.
+TEST(FatFolderAnalysis, OddSlotIsPassedOverUpToTheEndMark) {
+    auto memory = LoadImage("fat-odd-slot.sh");
+    if (!memory)
+        GTEST_SKIP() << "image tools missing";
+    Volume volume(*memory);
+    ASSERT_TRUE(volume.ok);
+    ASSERT_TRUE(AnalyseCompletely(volume.root));
+    std::vector<std::u16string> names;
+    for (const auto& file : volume.root.Files())
+        names.push_back(file->name + (file->deleted ? u"*" : u""));
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"FILE1.TXT", u"FILE2.TXT", u"FILE3.TXT",
+                                                  u"FILE4.TXT", u"_ONEFI~1.TXT*", u"FILE5.TXT",
+                                                  u"FILE6.TXT", u"FILE7.TXT"}));
+}
