@@ -13,10 +13,17 @@ bool IsShiftJisTrail(std::uint8_t byte) {
     return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
 }
 
-// One decoded character, or "." when it is not exactly one printable UTF-16 unit. Control
-// characters would break the line in a terminal (or drive it), so they show "." too.
+// Characters no face draws (controls, surrogate halves, private use, non-characters)
+// show ".": in the window they would be boxes, in a terminal a raw line feed or escape
+// would break the line or drive the terminal.
+bool IsDrawable(char16_t unit) {
+    return unit >= 0x20 && !(unit >= 0x7F && unit <= 0x9F) && !(unit >= 0xD800 && unit <= 0xF8FF) &&
+           unit < 0xFFF0;
+}
+
+// One decoded character, or "." when it is not exactly one drawable UTF-16 unit.
 std::u16string Printable(const std::u16string& text) {
-    if (text.size() != 1 || text[0] < 0x20 || text[0] == 0xFFFD)
+    if (text.size() != 1 || !IsDrawable(text[0]) || text[0] == 0xFFFD)
         return u".";
     return text;
 }
