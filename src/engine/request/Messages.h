@@ -61,6 +61,10 @@ inline constexpr MessageId kSalvageStart = 0x484;        // value = total
 inline constexpr MessageId kSalvageRecovered = 0x485;    // pointer = entries recovered so far
 inline constexpr MessageId kSalvageEnd = 0x488;
 
+// Diagnosis screen. Not one of the frame's original numbers (the diagnosis is new): the
+// first free number after them. Pointer = the DiskCheck; the worker waits.
+inline constexpr MessageId kDiagnosisProgress = 0x491;
+
 // Screen numbers carried by kShowScreen.
 inline constexpr std::uint64_t kScreenStart = 1;
 inline constexpr std::uint64_t kScreenBrowse = 2;
