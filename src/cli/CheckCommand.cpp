@@ -29,24 +29,28 @@ std::string ProgressLine(const DiskCheck& check) {
            std::to_string(check.BadSectors().Size()) + " 個";
 }
 
-// The map must not land on the examined disk; beside an image file it changes nothing,
-// but never over the image itself. Returns what is wrong, or "" when the path is fine.
-std::string MapPathProblem(const std::string& source, const std::string& mapPath, bool imageFile) {
+// The map must not land on the examined disk, nor replace the image file being read.
+// Returns what is wrong, or "" when the path is fine.
+std::string MapPathProblem(const std::string& source, const std::string& mapPath) {
     std::error_code ec;
     const std::filesystem::path map = std::filesystem::absolute(mapPath, ec);
     if (ec || map.filename().empty())
         return "--map にはファイル名を指定してください: " + mapPath;
-    if (std::filesystem::exists(map, ec) && std::filesystem::equivalent(map, source, ec))
-        return "マップファイルに診断対象そのものは指定できません: " + mapPath;
-    const DestinationConflict conflict = CheckDestination(source, map.parent_path().string());
-    if (conflict == DestinationConflict::None ||
-        (imageFile && conflict == DestinationConflict::SourceImageFileSystem))
+    FileIdentity target;
+    if (IdentifyFile(map.string(), &target))
+        for (const FileIdentity& file : SourceFiles(source))
+            if (file == target)
+                return "マップファイルに診断対象そのものは指定できません: " + mapPath;
+    switch (CheckDestination(source, map.parent_path().string())) {
+    case DestinationConflict::None:
         return {};
-    if (conflict == DestinationConflict::Unknown)
+    case DestinationConflict::Unknown:
         return "マップファイルの保存先を確認できませんでした: " + mapPath;
-    return "マップファイルの保存先が診断するディスク上にあります。別のドライブを指定してください:"
-           " " +
-           mapPath;
+    default:
+        return "マップファイルの保存先が診断するディスク上にあります。別のドライブを指定してくださ"
+               "い: " +
+               mapPath;
+    }
 }
 
 int RunCheck(const std::vector<std::string>& args) {
@@ -67,7 +71,7 @@ int RunCheck(const std::vector<std::string>& args) {
         return kExitUsage;
     const std::string mapPath = parser.Value("--map");
     if (!mapPath.empty()) {
-        const std::string problem = MapPathProblem(source, mapPath, disk->IsImageFile());
+        const std::string problem = MapPathProblem(source, mapPath);
         if (!problem.empty())
             return UsageError(problem);
     }
