@@ -176,6 +176,9 @@ void FileListModel::dropOldest() {
 
 bool FileListModel::offer(FileRow row) {
     ++offered_;
+    // A progress list keeps the row only: a scan deletes duplicates it posted earlier.
+    if (rowCap_ > 0)
+        row.entry = nullptr;
     if (rowCap_ > 0 && rows_.size() >= static_cast<std::size_t>(rowCap_))
         dropOldest();
     rows_.push_back(std::move(row));

@@ -46,7 +46,7 @@ public:
     const ScanSettings& settings() const { return filter_->Settings(); }
 
     // Progress lists: at most cap rows (and cap entries kept for a refilter); the oldest
-    // goes first. 0 (the default) is no cap.
+    // goes first, and rows keep no entry pointer. 0 (the default) is no cap.
     void setRowCap(int cap) { rowCap_ = cap; }
     // Appends entries[from..] now, filtered; returns how many did not pass.
     std::uint64_t appendEntries(const ResultNode::FileList& entries, std::size_t from);

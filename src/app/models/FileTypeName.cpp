@@ -1,6 +1,7 @@
 #include "app/models/FileTypeName.h"
 
-#include <QFileIconProvider>
+#include "skin/ShellIconList.h"
+
 #include <QHash>
 #include <QLocale>
 #include <QMimeDatabase>
@@ -40,9 +41,8 @@ const TypeInfo& Lookup(const QString& fileName) {
                                   : key.toUpper() + QStringLiteral(" ファイル");
     else
         info.name = type.comment();
-    info.icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
-    if (info.icon.isNull())
-        info.icon = QFileIconProvider().icon(QFileIconProvider::File);
+    ShellIconList& icons = ShellIconList::instance();
+    info.icon = icons.icon(icons.iconForName(fileName));
     return *cache.insert(key, info);
 }
 

@@ -2,10 +2,9 @@
 
 #include "app/models/FileRow.h"
 #include "engine/settings/RowFilter.h"
+#include "skin/ShellIconList.h"
 
-#include <QApplication>
 #include <QColor>
-#include <QStyle>
 
 namespace vantrel {
 
@@ -68,8 +67,20 @@ std::unique_ptr<FolderTreeItem> FolderTreeModel::makeItem(FolderTreeItem* parent
     return item;
 }
 
+void FolderTreeModel::setExpanded(const QModelIndex& index, bool expanded) {
+    const FolderTreeItem* item = itemAt(index);
+    if (!item)
+        return;
+    if (expanded)
+        expanded_.insert(item);
+    else
+        expanded_.remove(item);
+    emit dataChanged(index, index, {Qt::DecorationRole});
+}
+
 void FolderTreeModel::forget(FolderTreeItem& item) {
     live_.erase(&item);
+    expanded_.remove(&item);
     for (auto& child : item.children_)
         forget(*child);
 }
@@ -203,26 +214,22 @@ int FolderTreeModel::columnCount(const QModelIndex&) const {
 }
 
 QIcon FolderTreeModel::iconFor(const FolderTreeItem& item, bool expanded) const {
-    QStyle* style = QApplication::style();
+    ShellIconList& icons = ShellIconList::instance();
     ResultNode* node = item.Node();
     if (item.IsPlaceholder() || (node && node->IsScanTarget()))
-        return QIcon::fromTheme(QStringLiteral("system-search"),
-                                style->standardIcon(QStyle::SP_FileDialogContentsView));
-    if (node && node->GetWindow()) {
-        CDiskWindow* window = node->GetWindow();
-        if (window->WholeDevice() && window->Device()) {
-            DeviceIdentity identity;
-            if (window->Device()->GetIdentity(&identity) && identity.removable)
-                return QIcon::fromTheme(QStringLiteral("drive-removable-media"),
-                                        style->standardIcon(QStyle::SP_DriveHDIcon));
-        }
-        return QIcon::fromTheme(QStringLiteral("drive-harddisk"),
-                                style->standardIcon(QStyle::SP_DriveHDIcon));
-    }
-    if (expanded)
-        return QIcon::fromTheme(QStringLiteral("folder-open"),
-                                style->standardIcon(QStyle::SP_DirOpenIcon));
-    return QIcon::fromTheme(QStringLiteral("folder"), style->standardIcon(QStyle::SP_DirIcon));
+        return icons.icon(ShellIconList::kScanResult);
+    CDiskWindow* window = node ? node->GetWindow() : nullptr;
+    if (!window)
+        return icons.icon(expanded ? ShellIconList::kFolderOpen : ShellIconList::kFolderClosed);
+    if (!window->WholeDevice() || !window->Device())
+        return icons.icon(ShellIconList::kHardDisk);
+    // A whole device: the icon of its kind.
+    CDiskDevice* device = window->Device();
+    DeviceIdentity identity;
+    if (!device->GetIdentity(&identity))
+        return icons.icon(ShellIconList::kHardDisk);
+    return icons.icon(icons.iconForDevice(identity.peripheralType, identity.removable != 0,
+                                          device->GetDriveKind() == kDriveFloppy));
 }
 
 QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
@@ -235,7 +242,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return item->Label();
     case Qt::DecorationRole: {
-        const QIcon icon = iconFor(*item, false);
+        const QIcon icon = iconFor(*item, expanded_.contains(item));
         // A deleted folder is ghosted, like a cut item.
         return ghosted ? QIcon(icon.pixmap(16, QIcon::Disabled)) : icon;
     }

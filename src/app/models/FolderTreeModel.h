@@ -12,6 +12,7 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -83,6 +84,9 @@ public:
     // The item and every item below it, parents before children.
     void forEach(FolderTreeItem* item, const std::function<void(FolderTreeItem&)>& visit) const;
 
+    // The view tells which items are expanded (their folders show open).
+    void setExpanded(const QModelIndex& index, bool expanded);
+
     // "Holds analysis results": some item below the root has been analysed or scanned.
     bool holdsResults() const;
 
@@ -99,6 +103,7 @@ private:
     std::unique_ptr<ResultNode> rootNode_;
     FolderTreeItem invisibleRoot_{nullptr, nullptr, false};
     std::unordered_set<const TreeItemRecord*> live_;
+    QSet<const FolderTreeItem*> expanded_;
 };
 
 } // namespace vantrel

@@ -1,0 +1,71 @@
+#include "app/models/FileListView.h"
+
+#include "app/shell/UiRequestEvent.h"
+#include "skin/Fonts.h"
+
+#include <QHeaderView>
+#include <algorithm>
+
+namespace vantrel {
+
+FileListView::FileListView(QWidget* parent) : QTreeView(parent), model_(new FileListModel(this)) {
+    setModel(model_);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFont(InterfaceFont());
+    header()->setStretchLastSection(false);
+    header()->setSectionsClickable(true);
+    header()->setSectionsMovable(false);
+    const int widths[] = {128, 96, 96, 96, 96};
+    for (int column = 0; column < 5; ++column)
+        setColumnWidth(column, widths[column]);
+    // The date and time are never cut short: the column is at least as wide as the text.
+    const int dateWidth =
+        fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 12;
+    setColumnWidth(4, std::max(96, dateWidth));
+    connect(header(), &QHeaderView::sectionClicked, model_,
+            [this](int column) { model_->sortByClick(column); });
+}
+
+std::vector<FileEntry*> FileListView::selectedEntries() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    std::vector<FileEntry*> entries;
+    for (const int row : rows)
+        if (FileEntry* entry = model_->entry(row))
+            entries.push_back(entry);
+    return entries;
+}
+
+int FileListView::selectedRowCount() const {
+    return static_cast<int>(selectionModel()->selectedRows().size());
+}
+
+void FileListView::scrollToEnd() {
+    if (model_->rowCount() > 0)
+        scrollTo(model_->index(model_->rowCount() - 1, 0));
+}
+
+} // namespace vantrel
+
+namespace vantrel {
+
+void FileListView::customEvent(QEvent* event) {
+    UiRequestEvent* request = UiRequestEvent::Cast(event, msg::kSettingsChanged);
+    if (!request) {
+        QTreeView::customEvent(event);
+        return;
+    }
+    if (const auto* settings = request->pointerAs<const ScanSettings>())
+        model_->setSettings(*settings);
+    request->complete();
+}
+
+} // namespace vantrel

@@ -1,0 +1,62 @@
+#pragma once
+
+// Screen 5, shown while files are recovered: the file in progress with its own bar, the
+// whole run's bar, the files recovered so far and the log.
+
+#include "app/models/FileListView.h"
+#include "app/progress/BlinkLabel.h"
+#include "app/progress/LogList.h"
+#include "app/progress/ProgressBar.h"
+
+#include <QMutex>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+namespace vantrel {
+
+struct SalvageSummary;
+
+class SalvageProgressScreen : public QWidget {
+    Q_OBJECT
+public:
+    explicit SalvageProgressScreen(QWidget* parent = nullptr);
+
+    // The handlers of 0x484, 0x482, 0x483, 0x485 and 0x488.
+    void startRun(std::uint64_t total);
+    void startFile(const QString& name, std::uint64_t size);
+    void fileProgress(std::uint64_t bytesDone);
+    void takeRecovered(const std::vector<FileEntry*>& recovered, std::uint64_t filesDone);
+    void endRun(const SalvageSummary* summary);
+
+    BlinkLabel* currentFileLabel() const { return current_; }
+    BlinkLabel* fileLabel() const { return fileLabel_; }
+    BlinkLabel* overallLabel() const { return overallLabel_; }
+    ProgressBar* fileBar() const { return fileBar_; }
+    ProgressBar* overallBar() const { return overallBar_; }
+    FileListView* recoveredList() const { return recovered_; }
+    LogList* logList() const { return log_; }
+
+protected:
+    void customEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showOverall();
+
+    mutable QMutex lock_;
+    BlinkLabel* current_;
+    ProgressBar* fileBar_;
+    BlinkLabel* fileLabel_;
+    ProgressBar* overallBar_;
+    BlinkLabel* overallLabel_;
+    FileListView* recovered_;
+    LogList* log_;
+    std::uint64_t fileSize_ = 0;
+    std::uint64_t done_ = 0;
+    std::uint64_t total_ = 0;
+    std::size_t recoveredTaken_ = 0;
+};
+
+} // namespace vantrel
