@@ -107,13 +107,20 @@ bool FindByName(ResultNode& node, const std::string& rest, int depth, TreeItem* 
 
 } // namespace
 
-std::unique_ptr<BrowseSession> OpenBrowseSession(const std::string& path) {
+std::unique_ptr<BrowseSession> OpenBrowseSession(const std::string& path,
+                                                 const std::string& mapPath) {
     auto session = std::make_unique<BrowseSession>();
     session->disk = OpenSource(path);
     if (!session->disk)
         return nullptr;
+    if (!mapPath.empty()) {
+        session->mapped = OpenMap(*session->disk, mapPath);
+        if (!session->mapped)
+            return nullptr;
+    }
     session->root = std::make_unique<DriveNode>();
-    session->root->OpenDevice(session->disk.get());
+    session->root->OpenDevice(session->mapped ? static_cast<CDiskDevice*>(session->mapped.get())
+                                              : session->disk.get());
     return session;
 }
 

@@ -6,6 +6,7 @@
 // names joined by "/" from the drive node.
 
 #include "device/HandleDisk.h"
+#include "device/MappedDisk.h"
 #include "engine/partition/DriveNode.h"
 
 #include <memory>
@@ -16,12 +17,14 @@ namespace vantrel::cli {
 
 struct BrowseSession {
     std::unique_ptr<CHandleDisk> disk;
+    std::unique_ptr<CMappedDisk> mapped; // the disk seen through a rescue map, if given
     std::unique_ptr<DriveNode> root;
 };
 
-// Opens path read-only and makes its drive node. Prints the problem and returns null
-// when the source cannot be opened.
-std::unique_ptr<BrowseSession> OpenBrowseSession(const std::string& path);
+// Opens path read-only (through the rescue map at mapPath when not empty) and makes its
+// drive node. Prints the problem and returns null when either cannot be opened.
+std::unique_ptr<BrowseSession> OpenBrowseSession(const std::string& path,
+                                                 const std::string& mapPath = {});
 
 // One row of a listing: a node (folder, partition...) or a file of a folder.
 struct TreeItem {

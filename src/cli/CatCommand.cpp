@@ -1,5 +1,6 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
+#include "cli/Source.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,7 +14,7 @@ namespace {
 constexpr std::size_t kChunkBytes = 1 << 20;
 
 int RunCat(const std::vector<std::string>& args) {
-    ArgParser parser(args, {}, {});
+    ArgParser parser(args, {kMapOption}, {});
     if (parser.WantsHelp()) {
         std::cout << Commands().at("cat").usage;
         return kExitOk;
@@ -22,7 +23,7 @@ int RunCat(const std::vector<std::string>& args) {
         return UsageError(parser.Error());
     if (parser.Positional().size() != 2)
         return UsageError("SOURCE と FILE を指定してください（vantrel-cli cat --help）");
-    auto session = OpenBrowseSession(parser.Positional()[0]);
+    auto session = OpenBrowseSession(parser.Positional()[0], parser.Value(kMapOption));
     if (!session)
         return kExitUsage;
     const std::string& spec = parser.Positional()[1];
@@ -62,11 +63,12 @@ const CommandRegistrar kCat{{
     "cat",
     "ファイルのデータを標準出力に書き出します",
     "使い方: vantrel-cli cat SOURCE FILE\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
-    "  FILE    ファイルの ID パス（ls の ID 列、例: 1/1/4）または表示パス\n"
-    "          （ドライブからの名前を / でつないだもの）\n"
-    "削除済みのファイルも、残っているデータから読み出します。読み込みに失敗した\n"
-    "ときはエラーを表示して終了コード 1 で終わります。\n",
+    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+        std::string(kMapHelp) +
+        "  FILE    ファイルの ID パス（ls の ID 列、例: 1/1/4）または表示パス\n"
+        "          （ドライブからの名前を / でつないだもの）\n"
+        "削除済みのファイルも、残っているデータから読み出します。読み込みに失敗した\n"
+        "ときはエラーを表示して終了コード 1 で終わります。\n",
     RunCat,
 }};
 

@@ -1,5 +1,6 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
+#include "cli/Source.h"
 #include "platform/Utf.h"
 #include "viewers/core/DumpWindow.h"
 
@@ -20,7 +21,7 @@ bool ParseCount(const std::string& text, std::uint64_t* value) {
 }
 
 int RunDump(const std::vector<std::string>& args) {
-    ArgParser parser(args, {"--text", "--offset", "--length"}, {});
+    ArgParser parser(args, {"--text", "--offset", "--length", kMapOption}, {});
     if (parser.WantsHelp()) {
         std::cout << Commands().at("dump").usage;
         return kExitOk;
@@ -46,7 +47,7 @@ int RunDump(const std::vector<std::string>& args) {
     if (parser.HasValue("--length") && !ParseCount(parser.Value("--length"), &length))
         return UsageError("--length には 0 以上の整数を指定してください");
 
-    auto session = OpenBrowseSession(parser.Positional()[0]);
+    auto session = OpenBrowseSession(parser.Positional()[0], parser.Value(kMapOption));
     if (!session)
         return kExitUsage;
     TreeItem item;
@@ -100,13 +101,14 @@ const CommandRegistrar kDump{{
     "dump",
     "ファイルを 16 進ダンプで表示します（ダンプウィンドウと同じ行）",
     "使い方: vantrel-cli dump SOURCE FILE [--text sjis|ascii|unicode] [--offset N] [--length N]\n"
-    "  SOURCE    デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
-    "  FILE      ファイルの ID パス（ls の ID 列）または表示パス\n"
-    "  --text    テキスト欄の解釈: sjis（Shift-JIS、既定）、ascii、unicode（UTF-16）\n"
-    "  --offset  この位置を含む行から表示します（16 バイト単位に切り下げ）\n"
-    "  --length  表示するバイト数（既定: ファイルの最後まで）\n"
-    "見出し行のあとに、アドレス、16 バイトの 16 進数とテキスト欄を 1 行ずつ書き出します。\n"
-    "テキスト欄は UTF-8 で、全角文字は 2 桁を占めます。\n",
+    "  SOURCE    デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+        std::string(kMapHelp) +
+        "  FILE      ファイルの ID パス（ls の ID 列）または表示パス\n"
+        "  --text    テキスト欄の解釈: sjis（Shift-JIS、既定）、ascii、unicode（UTF-16）\n"
+        "  --offset  この位置を含む行から表示します（16 バイト単位に切り下げ）\n"
+        "  --length  表示するバイト数（既定: ファイルの最後まで）\n"
+        "見出し行のあとに、アドレス、16 バイトの 16 進数とテキスト欄を 1 行ずつ書き出します。\n"
+        "テキスト欄は UTF-8 で、全角文字は 2 桁を占めます。\n",
     RunDump,
 }};
 

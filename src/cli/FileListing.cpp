@@ -101,6 +101,8 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder, std::siz
               << ",\"modified\":" << JsonTime(file.modifyTime)
               << ",\"created\":" << JsonTime(file.createTime)
               << ",\"accessed\":" << JsonTime(file.accessTime);
+    if (file.unreadBytes != 0) // data in areas the rescue map says were not read
+        std::cout << ",\"unread_bytes\":" << file.unreadBytes;
     if (listing.withFirstLba)
         std::cout << ",\"first_lba\":" << FirstLbaJson(file.extents.FirstLba());
     std::cout << "}\n";

@@ -1,15 +1,15 @@
-#include <iostream>
-
 #include "cli/Command.h"
 #include "cli/Source.h"
 #include "device/CapacityText.h"
+
+#include <iostream>
 
 namespace vantrel::cli {
 
 namespace {
 
 int RunInfo(const std::vector<std::string>& args) {
-    ArgParser parser(args, {}, {});
+    ArgParser parser(args, {kMapOption}, {});
     if (parser.WantsHelp()) {
         std::cout << Commands().at("info").usage;
         return kExitOk;
@@ -22,12 +22,21 @@ int RunInfo(const std::vector<std::string>& args) {
     auto disk = OpenSource(path);
     if (!disk)
         return kExitUsage;
+    std::unique_ptr<CMappedDisk> mapped;
+    if (parser.HasValue(kMapOption) && !(mapped = OpenMap(*disk, parser.Value(kMapOption))))
+        return kExitUsage;
     std::cout << "種類: " << DriveKindText(disk->GetDriveKind())
               << (disk->IsImageFile() ? "（イメージファイル）" : "") << "\n"
               << "パス: " << path << "\n"
               << "セクタサイズ: " << disk->SectorSize() << "\n"
               << "最終LBA: " << disk->LastLba() << "\n"
               << "容量: " << CapacityText(disk->LastLba(), disk->SectorSize()) << "\n";
+    if (mapped) {
+        const std::uint64_t unread = mapped->UnreadSectorsIn(0, disk->LastLba() + 1);
+        std::cout << "マップ: " << parser.Value(kMapOption) << "\n"
+                  << "読めなかったセクタ: " << unread << "（" << unread * disk->SectorSize()
+                  << " バイト）\n";
+    }
     return kExitOk;
 }
 
@@ -35,8 +44,9 @@ const CommandRegistrar kInfo{{
     "info",
     "デバイスまたはイメージの種類、セクタサイズ、容量を表示します",
     "使い方: vantrel-cli info SOURCE\n"
-    "  SOURCE  デバイス（/dev/sdb など。root 権限が必要）またはディスクイメージファイル\n"
-    "種類、パス、セクタサイズ、最終LBA、容量を表示します。読み取り専用で開きます。\n",
+    "  SOURCE  デバイス（/dev/sdb など。root 権限が必要）またはディスクイメージファイル\n" +
+        std::string(kMapHelp) +
+        "種類、パス、セクタサイズ、最終LBA、容量を表示します。読み取り専用で開きます。\n",
     RunInfo,
 }};
 

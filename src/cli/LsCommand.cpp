@@ -2,6 +2,7 @@
 #include "cli/Command.h"
 #include "cli/FileListing.h"
 #include "cli/FilterOptions.h"
+#include "cli/Source.h"
 #include "cli/TextFormat.h"
 #include "engine/settings/ColumnText.h"
 #include "engine/settings/RowFilter.h"
@@ -32,7 +33,7 @@ std::vector<std::string> OldDateNames(std::vector<std::string> args) {
 }
 
 int RunLs(const std::vector<std::string>& args) {
-    ArgParser parser(OldDateNames(args), FilterValueOptions(),
+    ArgParser parser(OldDateNames(args), Joined({kMapOption}, FilterValueOptions()),
                      Joined({"-r", "--recursive", "--json"}, FilterFlagOptions()));
     if (parser.WantsHelp()) {
         std::cout << Commands().at("ls").usage;
@@ -49,7 +50,7 @@ int RunLs(const std::vector<std::string>& args) {
     if (!ReadFilterOptions(parser, &settings, &error))
         return UsageError(error);
 
-    auto session = OpenBrowseSession(positional[0]);
+    auto session = OpenBrowseSession(positional[0], parser.Value(kMapOption));
     if (!session)
         return kExitUsage;
     const RowFilter filter(settings);
@@ -89,11 +90,12 @@ const CommandRegistrar kLs{{
     "ls",
     "フォルダとファイルを一覧表示します（削除済みを含む）",
     "使い方: vantrel-cli ls SOURCE [NODE] [-r] [フィルタ] [--json]\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
-    "  NODE    一覧するノードの ID パス（tree の表示、例: 1/1）または表示パス。\n"
-    "          省略するとすべてのボリュームの「既存のフォルダ」を一覧します\n"
-    "  -r, --recursive     サブフォルダもたどります（必要に応じて解析します）\n"
-    "  --json              1 行に 1 つの JSON オブジェクトで出力します\n" +
+    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+        std::string(kMapHelp) +
+        "  NODE    一覧するノードの ID パス（tree の表示、例: 1/1）または表示パス。\n"
+        "          省略するとすべてのボリュームの「既存のフォルダ」を一覧します\n"
+        "  -r, --recursive     サブフォルダもたどります（必要に応じて解析します）\n"
+        "  --json              1 行に 1 つの JSON オブジェクトで出力します\n" +
         std::string(kFilterOptionsHelp) +
         "  （--since と --until は --from と --to とも書けます）\n"
         "テキスト出力の列: ID、削除（* は削除済み）、ファイル名、サイズ、状態、更新日時。\n",

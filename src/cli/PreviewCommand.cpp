@@ -1,5 +1,6 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
+#include "cli/Source.h"
 #include "cli/TextFormat.h"
 #include "platform/Utf.h"
 #include "viewers/core/PreviewClassifier.h"
@@ -11,7 +12,7 @@ namespace vantrel::cli {
 namespace {
 
 int RunPreview(const std::vector<std::string>& args) {
-    ArgParser parser(args, {}, {"--json"});
+    ArgParser parser(args, {kMapOption}, {"--json"});
     if (parser.WantsHelp()) {
         std::cout << Commands().at("preview").usage;
         return kExitOk;
@@ -20,7 +21,7 @@ int RunPreview(const std::vector<std::string>& args) {
         return UsageError(parser.Error());
     if (parser.Positional().size() != 2)
         return UsageError("SOURCE と FILE を指定してください（vantrel-cli preview --help）");
-    auto session = OpenBrowseSession(parser.Positional()[0]);
+    auto session = OpenBrowseSession(parser.Positional()[0], parser.Value(kMapOption));
     if (!session)
         return kExitUsage;
     TreeItem item;
@@ -61,13 +62,14 @@ const CommandRegistrar kPreview{{
     "preview",
     "プレビューウィンドウが表示する内容を書き出します",
     "使い方: vantrel-cli preview SOURCE FILE [--json]\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
-    "  FILE    ファイルの ID パス（ls の ID 列）または表示パス\n"
-    "  --json  {\"kind\": 種類, \"text\": 内容} の 1 行で書き出します。種類は none、image、\n"
-    "          text、richText、html、documentText、mp3Tags のどれかです。\n"
-    "テキスト、RTF の文章、安全化した HTML、文書の文字、MP3 タグ情報をそのまま UTF-8 で\n"
-    "書き出します（改行はファイルのとおり）。画像は何も書き出しません（形式は署名で判定\n"
-    "します）。プレビューできないファイルはそのメッセージを書き出します。\n",
+    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+        std::string(kMapHelp) +
+        "  FILE    ファイルの ID パス（ls の ID 列）または表示パス\n"
+        "  --json  {\"kind\": 種類, \"text\": 内容} の 1 行で書き出します。種類は none、image、\n"
+        "          text、richText、html、documentText、mp3Tags のどれかです。\n"
+        "テキスト、RTF の文章、安全化した HTML、文書の文字、MP3 タグ情報をそのまま UTF-8 で\n"
+        "書き出します（改行はファイルのとおり）。画像は何も書き出しません（形式は署名で判定\n"
+        "します）。プレビューできないファイルはそのメッセージを書き出します。\n",
     RunPreview,
 }};
 

@@ -2,6 +2,7 @@
 #include "cli/Command.h"
 #include "cli/FilterOptions.h"
 #include "cli/SalvageSession.h"
+#include "cli/Source.h"
 #include "engine/partition/DriveNode.h"
 #include "engine/partition/PartitionNode.h"
 #include "engine/salvage/Manifest.h"
@@ -42,8 +43,9 @@ bool IsDiskNode(const ResultNode& node) {
 
 int RunRecover(const std::vector<std::string>& args) {
     // --allow-same-filesystem is still accepted: writing beside an image is always allowed.
-    ArgParser parser(args, Joined(Joined({"--to"}, PolicyValueOptions()), FilterValueOptions()),
-                     Joined({"--all", "--allow-same-filesystem"}, FilterFlagOptions()));
+    ArgParser parser(
+        args, Joined(Joined({"--to", kMapOption}, PolicyValueOptions()), FilterValueOptions()),
+        Joined({"--all", "--allow-same-filesystem"}, FilterFlagOptions()));
     if (parser.WantsHelp()) {
         std::cout << Commands().at("recover").usage;
         return kExitOk;
@@ -66,7 +68,7 @@ int RunRecover(const std::vector<std::string>& args) {
     // From here on Ctrl-C stops the run cleanly, even while the source is being read.
     InstallInterruptFlag();
 
-    auto session = OpenBrowseSession(positional[0]);
+    auto session = OpenBrowseSession(positional[0], parser.Value(kMapOption));
     if (!session)
         return kExitUsage;
     SalvageJob job;
@@ -125,14 +127,15 @@ const CommandRegistrar kRecover{{
     "recover",
     "ファイルやフォルダを別のドライブのフォルダへ回収します",
     "使い方: vantrel-cli recover SOURCE (NODE... | --all) --to DIR [オプション]\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
-    "  NODE    回収するファイルまたはフォルダ: ID パス（例 0/3/2）か表示パス\n"
-    "          （vantrel-cli ls / tree で確認できます）。ディスクやパーティションを指定す\n"
-    "          ると、その中の既存のフォルダをすべて回収します\n"
-    "  --all   すべてのパーティションの既存のフォルダを、パーティションとボリュームの名前の\n"
-    "          フォルダに回収します\n"
-    "  --to DIR                     回収先のフォルダ（回収元のディスク上や、回収元のイメージ\n"
-    "                               ファイルの中には置けません。イメージファイルの隣は可）\n" +
+    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+        std::string(kMapHelp) +
+        "  NODE    回収するファイルまたはフォルダ: ID パス（例 0/3/2）か表示パス\n"
+        "          （vantrel-cli ls / tree で確認できます）。ディスクやパーティションを指定す\n"
+        "          ると、その中の既存のフォルダをすべて回収します\n"
+        "  --all   すべてのパーティションの既存のフォルダを、パーティションとボリュームの名前の\n"
+        "          フォルダに回収します\n"
+        "  --to DIR                     回収先のフォルダ（回収元のディスク上や、回収元のイメージ\n"
+        "                               ファイルの中には置けません。イメージファイルの隣は可）\n" +
         std::string(kPolicyOptionsHelp) +
         "フォルダの回収では、ls と同じフィルタを通るファイルとフォルダだけを回収します。\n"
         "NODE で直接指定したファイルは、フィルタにかかわらず回収します。\n" +

@@ -4,6 +4,7 @@
 #include "cli/FilterOptions.h"
 #include "cli/ScanConsole.h"
 #include "cli/ScanRecovery.h"
+#include "cli/Source.h"
 #include "cli/TextFormat.h"
 #include "engine/request/RequestQueue.h"
 #include "engine/scan/MethodSelection.h"
@@ -44,10 +45,10 @@ ResultNode* WholeDeviceArea(ResultNode& root) {
 
 int RunScan(const std::vector<std::string>& args) {
     // --allow-same-filesystem is still accepted: writing beside an image is always allowed.
-    ArgParser parser(
-        args,
-        Joined(Joined({"--method", "--recover-to"}, PolicyValueOptions()), FilterValueOptions()),
-        Joined({"--json", "--allow-same-filesystem"}, FilterFlagOptions()));
+    ArgParser parser(args,
+                     Joined(Joined({"--method", "--recover-to", kMapOption}, PolicyValueOptions()),
+                            FilterValueOptions()),
+                     Joined({"--json", "--allow-same-filesystem"}, FilterFlagOptions()));
     if (parser.WantsHelp()) {
         std::cout << Commands().at("scan").usage;
         return kExitOk;
@@ -72,7 +73,7 @@ int RunScan(const std::vector<std::string>& args) {
 
     InstallScanMethods();
     InstallInterruptFlag();
-    auto session = OpenBrowseSession(positional[0]);
+    auto session = OpenBrowseSession(positional[0], parser.Value(kMapOption));
     if (!session)
         return kExitUsage;
     ExpandDisks(*session->root);
@@ -140,16 +141,17 @@ const CommandRegistrar kScan{{
     "生のセクタをスキャンして失われたフォルダとファイルを探します",
     "使い方: vantrel-cli scan SOURCE [AREA] [--method auto|database|fat|ntfs] [--json]\n"
     "                        [フィルタ] [--recover-to DIR [--overwrite ...]]\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
-    "  AREA    スキャンする「スキャン結果」ノードの ID パス（tree の表示）または表示パス。\n"
-    "          省略するとデバイス全体の「スキャン結果」をスキャンします\n"
-    "  --method        auto（既定。先頭セクタから選びます）、database（データベース方式）、\n"
-    "                  fat（FAT方式）、ntfs（NTFS方式）\n"
-    "  --json          見つかったものを 1 行に 1 つの JSON オブジェクトで出力します\n"
-    "                  （ls --json の項目に \"first_lba\" を加えたもの）\n"
-    "  --recover-to DIR  見つかったもの（フィルタを通るもの）を DIR に回収し、\n"
-    "                  DIR/manifest.jsonl を書きます\n"
-    "回収の確認（--recover-to のとき）:\n" +
+    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+        std::string(kMapHelp) +
+        "  AREA    スキャンする「スキャン結果」ノードの ID パス（tree の表示）または表示パス。\n"
+        "          省略するとデバイス全体の「スキャン結果」をスキャンします\n"
+        "  --method        auto（既定。先頭セクタから選びます）、database（データベース方式）、\n"
+        "                  fat（FAT方式）、ntfs（NTFS方式）\n"
+        "  --json          見つかったものを 1 行に 1 つの JSON オブジェクトで出力します\n"
+        "                  （ls --json の項目に \"first_lba\" を加えたもの）\n"
+        "  --recover-to DIR  見つかったもの（フィルタを通るもの）を DIR に回収し、\n"
+        "                  DIR/manifest.jsonl を書きます\n"
+        "回収の確認（--recover-to のとき）:\n" +
         std::string(kPolicyOptionsHelp) + kFilterOptionsHelp +
         "ログ（日時、対象、内容）と進行状況は標準エラーに出力します。Ctrl-C でスキャンを止め、\n"
         "それまでに見つかったものを表示します。\n",

@@ -3,7 +3,9 @@
 #include "platform/Privileges.h"
 #include "platform/ReadOnlyFile.h"
 
+#include <fstream>
 #include <iostream>
+#include <sstream>
 
 namespace vantrel::cli {
 
@@ -49,6 +51,37 @@ std::unique_ptr<CHandleDisk> OpenSource(const std::string& path) {
         return nullptr;
     }
     return disk;
+}
+
+std::unique_ptr<CMappedDisk> OpenMap(CDiskDevice& disk, const std::string& mapPath) {
+    std::ifstream in(mapPath, std::ios::binary);
+    if (!in) {
+        std::cerr << "vantrel-cli: マップファイルを開けませんでした: " << mapPath << "\n";
+        return nullptr;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        std::cerr << "vantrel-cli: マップファイルを読み込めませんでした: " << mapPath << "\n";
+        return nullptr;
+    }
+    RescueMap map;
+    RescueMapProblem problem;
+    if (!RescueMap::Parse(text.str(), &map, &problem)) {
+        std::cerr << "vantrel-cli: マップファイル " << mapPath;
+        if (problem.line != 0)
+            std::cerr << " の " << problem.line << " 行目";
+        std::cerr << "が正しくありません: " << problem.reason << "\n";
+        return nullptr;
+    }
+    const std::uint64_t diskBytes = (disk.LastLba() + 1) * disk.SectorSize();
+    if (map.ClipTo(diskBytes))
+        std::cerr << "vantrel-cli: 警告: マップファイルはディスクより大きいため、ディスクの終わり（"
+                  << diskBytes << " バイト）で切り詰めます: " << mapPath << "\n";
+    auto mapped = std::make_unique<CMappedDisk>(disk, std::move(map));
+    if (!mapped->GetCapacity(nullptr, nullptr))
+        return nullptr;
+    return mapped;
 }
 
 } // namespace vantrel::cli

@@ -2,15 +2,27 @@
 
 // Opening the SOURCE argument of a command: a device node or an image file, read only.
 
+#include "device/HandleDisk.h"
+#include "device/MappedDisk.h"
+
 #include <memory>
 #include <string>
-
-#include "device/HandleDisk.h"
 
 namespace vantrel::cli {
 
 // Opens path and asks its capacity. On failure prints one clear message on stderr and
 // returns null; the command then exits with kExitUsage.
 std::unique_ptr<CHandleDisk> OpenSource(const std::string& path);
+
+// Every command that takes SOURCE also takes the map of a rescue run that made the image.
+inline constexpr const char* kMapOption = "--map";
+inline constexpr const char* kMapHelp =
+    "  --map FILE  イメージを作った救出作業のマップファイル。読めなかった領域は\n"
+    "              読み込みエラーのセクタとして扱います\n";
+
+// Reads and checks the map file at mapPath for disk. On failure prints one clear message
+// (with the line at fault) on stderr and returns null; a map that reaches past the end of
+// the disk is clipped with a warning.
+std::unique_ptr<CMappedDisk> OpenMap(CDiskDevice& disk, const std::string& mapPath);
 
 } // namespace vantrel::cli

@@ -1,5 +1,6 @@
 #include "cli/BrowseTree.h"
 #include "cli/Command.h"
+#include "cli/Source.h"
 
 #include <iostream>
 
@@ -20,7 +21,7 @@ void PrintNode(ResultNode& node, int depth) {
 }
 
 int RunTree(const std::vector<std::string>& args) {
-    ArgParser parser(args, {}, {});
+    ArgParser parser(args, {kMapOption}, {});
     if (parser.WantsHelp()) {
         std::cout << Commands().at("tree").usage;
         return kExitOk;
@@ -29,7 +30,7 @@ int RunTree(const std::vector<std::string>& args) {
         return UsageError(parser.Error());
     if (parser.Positional().size() != 1)
         return UsageError("SOURCE を 1 つ指定してください（vantrel-cli tree --help）");
-    auto session = OpenBrowseSession(parser.Positional()[0]);
+    auto session = OpenBrowseSession(parser.Positional()[0], parser.Value(kMapOption));
     if (!session)
         return kExitUsage;
     ExpandDisks(*session->root);
@@ -41,10 +42,11 @@ const CommandRegistrar kTree{{
     "tree",
     "パーティションとボリュームの構成をツリーで表示します",
     "使い方: vantrel-cli tree SOURCE\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n"
-    "ドライブからパーティション、論理ドライブ、各ボリュームの「既存のフォルダ」と\n"
-    "「スキャン結果」までを、ID パス（ドライブからの子の番号、例: 2/1）と名前で表示します。\n"
-    "ID パスは ls と cat の NODE / FILE に指定できます。\n",
+    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+        std::string(kMapHelp) +
+        "ドライブからパーティション、論理ドライブ、各ボリュームの「既存のフォルダ」と\n"
+        "「スキャン結果」までを、ID パス（ドライブからの子の番号、例: 2/1）と名前で表示します。\n"
+        "ID パスは ls と cat の NODE / FILE に指定できます。\n",
     RunTree,
 }};
 

@@ -32,6 +32,7 @@ bool FileEntry::AttachToWindow(CDiskWindow* dataWindow) {
     size = 0;
     sectorSize = 0;
     readPosition = 0;
+    unreadBytes = 0;
     if (!dataWindow)
         return false;
     std::uint64_t lastLba = 0;

@@ -73,6 +73,9 @@ public:
     std::uint64_t size = 0;
     std::uint32_t sectorSize = 0;
     std::uint64_t readPosition = 0;
+    // Data bytes in sectors the disk could not give (areas a rescue map marks as not
+    // read); set when the entry joins a node.
+    std::uint64_t unreadBytes = 0;
 
 private:
     bool ReadSectorsOfFile(std::uint64_t first, std::uint64_t count, std::uint8_t* out);

@@ -1,5 +1,7 @@
 #include "engine/tree/ResultNode.h"
 
+#include "engine/tree/UnreadData.h"
+
 #include <algorithm>
 
 namespace vantrel {
@@ -27,6 +29,8 @@ void ResultNode::RemoveChildren(const std::function<bool(const ResultNode&)>& re
 }
 
 FileEntry& ResultNode::AddFile(std::unique_ptr<FileEntry> file) {
+    if (file)
+        NoteUnreadData(*file);
     files_.push_back(std::move(file));
     return *files_.back();
 }
