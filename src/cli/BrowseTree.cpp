@@ -7,6 +7,7 @@
 #include "platform/Utf.h"
 
 #include <charconv>
+#include <iostream>
 
 namespace vantrel::cli {
 
@@ -26,8 +27,12 @@ std::size_t IndexInParent(const ResultNode& node) {
 void ExpandDisksTo(ResultNode& node, int depth) {
     if (depth > kDiskDepth)
         return;
-    if (dynamic_cast<DriveNode*>(&node) || dynamic_cast<PartitionNode*>(&node))
+    if (dynamic_cast<DriveNode*>(&node) || dynamic_cast<PartitionNode*>(&node)) {
         AnalyseCompletely(node);
+        // What the walk met (a volume cut short, a backup boot sector) goes to the log.
+        for (const std::u16string& note : node.TakeNotes())
+            std::cerr << PrintableName(node.Name()) << "\t" << PrintableName(note) << "\n";
+    }
     for (const auto& child : node.Children())
         if (dynamic_cast<DriveNode*>(child.get()) || dynamic_cast<PartitionNode*>(child.get()))
             ExpandDisksTo(*child, depth + 1);

@@ -12,7 +12,9 @@ bool DriveNode::OpenDevice(CDiskDevice* device) {
     return opened;
 }
 
-bool DriveNode::OpenLogical(const CDiskWindow* parent, std::uint64_t offset, std::uint64_t length) {
+bool DriveNode::OpenLogical(const CDiskWindow* parent, std::uint64_t offset, std::uint64_t length,
+                            std::size_t entry) {
+    logicalEntry_ = entry;
     const bool opened = window_.OpenWithin(parent, offset, length);
     SetName(FromUtf8(opened ? "論理ドライブ" : "不明なデバイス"));
     return opened;

@@ -30,11 +30,24 @@ const char* FileConditionText(int code) {
 int RateCondition(FileEntry& entry) {
     if (entry.size == 0)
         return kConditionEmpty;
+    if (DataPastWindowEnd(entry))
+        return kConditionVeryPoor;
     if (!entry.doubtful)
         return entry.deleted ? kConditionGood : kConditionVeryGood;
     if (!entry.deleted)
         return kConditionFair;
     return TailIsClean(entry) ? kConditionPoor : kConditionVeryPoor;
+}
+
+bool DataPastWindowEnd(const FileEntry& entry) {
+    if (!entry.window)
+        return false;
+    const std::uint64_t length = entry.window->Length();
+    for (const Extent& run : entry.extents.Runs())
+        if (run.startLba != kSparseExtentLba &&
+            (run.startLba >= length || run.sectorCount > length - run.startLba))
+            return true;
+    return false;
 }
 
 bool TailIsClean(FileEntry& entry) {

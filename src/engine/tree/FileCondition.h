@@ -22,6 +22,9 @@ enum FileCondition : int {
 const char* FileConditionText(int code);
 
 int RateCondition(FileEntry& entry);
+// True when some of the file's sectors lie past the end of its window (an image cut
+// short): they can never be read, whatever the file system says.
+bool DataPastWindowEnd(const FileEntry& entry);
 // True when the bytes after the end of data in the file's last sector are all zero (or
 // the size ends on a sector boundary); false when one is not or the sector cannot be read.
 bool TailIsClean(FileEntry& entry);

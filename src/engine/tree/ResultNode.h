@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -82,6 +83,11 @@ public:
     void RemoveFiles(const std::function<bool(const FileEntry&)>& remove);
     void ClearFiles() { files_.clear(); }
 
+    // Things the analysis met that the user should learn of (a volume cut short, a
+    // backup boot sector in use); the worker logs them after the step that added them.
+    void AddNote(std::u16string text) { notes_.push_back(std::move(text)); }
+    std::vector<std::u16string> TakeNotes() { return std::exchange(notes_, {}); }
+
     KeyList& FolderKeys() { return folderKeys_; }
     KeyList& FileKeys() { return fileKeys_; }
     const KeyList& FolderKeys() const { return folderKeys_; }
@@ -95,6 +101,7 @@ private:
     bool analysed_ = false;
     NodeList children_;
     FileList files_;
+    std::vector<std::u16string> notes_;
     ResultNode* parent_ = nullptr;
 };
 

@@ -70,13 +70,14 @@ bool IsListableSlot(Bytes slot) {
 
 } // namespace
 
-bool FatFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart) {
+bool FatFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart,
+                                std::uint64_t bootCopyLba) {
     Reset();
     position_ = 0;
     if (!window)
         return false;
     FatVolume volume;
-    if (!volume.Open(*window, volumeStart))
+    if (!volume.Open(*window, volumeStart, bootCopyLba))
         return false;
     window_ = window;
     record_ = std::make_shared<const FatBootRecord>(volume.Record());

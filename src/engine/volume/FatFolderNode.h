@@ -18,7 +18,11 @@ class FatTable;
 class FatFolderNode : public ResultNode {
 public:
     // The root of the FAT volume whose boot sector lies at window LBA volumeStart.
-    bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart);
+    bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart) {
+        return SetUpVolume(window, volumeStart, volumeStart);
+    }
+    // The same with the boot record read from bootCopyLba (a backup of the boot sector).
+    bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart, std::uint64_t bootCopyLba);
     // A sub-directory: its data must be readable and look like directory entries.
     // record.hiddenSectors is the window LBA of the volume's boot sector.
     bool SetUpFolder(CDiskWindow* window, std::shared_ptr<const FatBootRecord> record,

@@ -63,7 +63,7 @@ bool FillNtfsFileEntry(FileEntry& entry, const std::shared_ptr<NtfsVolume>& volu
         if (data->IsCompressed())
             entry.dataSource = std::make_shared<CompressedNtfsData>(volume, recordNumber);
     }
-    entry.condition = kConditionNtfs;
+    entry.condition = DataPastWindowEnd(entry) ? kConditionVeryPoor : kConditionNtfs;
     return true;
 }
 

@@ -29,13 +29,14 @@ bool ReadVolumeLabel(NtfsVolume& volume, std::u16string* label) {
 
 } // namespace
 
-bool NtfsFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart) {
+bool NtfsFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart,
+                                 std::uint64_t bootCopyLba) {
     Reset();
     if (!window)
         return false;
     auto volume = std::make_shared<NtfsVolume>();
     std::u16string label;
-    if (!volume->Open(*window, volumeStart) || !ReadVolumeLabel(*volume, &label) ||
+    if (!volume->Open(*window, volumeStart, bootCopyLba) || !ReadVolumeLabel(*volume, &label) ||
         !SetUpFolder(volume, kNtfsRootRecord))
         return false;
     SetName(FromUtf8("既存のフォルダ[") + label + u"]");

@@ -17,7 +17,11 @@ inline constexpr std::uint64_t kNtfsRootRecord = 5;
 class NtfsFolderNode : public ResultNode {
 public:
     // The root of the NTFS volume whose boot sector lies at window LBA volumeStart.
-    bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart);
+    bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart) {
+        return SetUpVolume(window, volumeStart, volumeStart);
+    }
+    // The same with the boot sector read from bootCopyLba (the backup in the last sector).
+    bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart, std::uint64_t bootCopyLba);
     // The folder of MFT record recordNumber; it must have an $INDEX_ROOT.
     bool SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber);
 

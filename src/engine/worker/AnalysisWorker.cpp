@@ -48,6 +48,8 @@ bool AnalyseTree(TreeItemRecord& record, ResultNode& node, int depth) {
                 std::lock_guard lock(ScanLock());
                 s = node.AnalyseStep();
             }
+            for (const std::u16string& note : node.TakeNotes())
+                PostLog(record, note);
             if (s == kStepComplete)
                 break;
             if (s == kStepFailed) {

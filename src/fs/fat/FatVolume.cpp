@@ -16,7 +16,7 @@ constexpr std::uint64_t kSectorsPerRead = 64;
 
 } // namespace
 
-bool FatVolume::Open(CDiskWindow& window, std::uint64_t bootLba) {
+bool FatVolume::Open(CDiskWindow& window, std::uint64_t bootLba, std::uint64_t copyLba) {
     window_ = nullptr;
     record_ = FatBootRecord{};
     badSectors_.Clear();
@@ -25,7 +25,7 @@ bool FatVolume::Open(CDiskWindow& window, std::uint64_t bootLba) {
     if (!window.GetCapacity(&lastLba, &sectorSize) || sectorSize == 0 || bootLba > lastLba)
         return false;
     std::vector<std::uint8_t> sector(sectorSize);
-    if (!window.ReadSectors(bootLba, 1, sector.data(), sectorSize))
+    if (!window.ReadSectors(copyLba, 1, sector.data(), sectorSize))
         return false;
     if (!IsFatBootSector(sector, sectorSize) || !ParseFatBootRecord(record_, sector))
         return false;

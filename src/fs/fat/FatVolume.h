@@ -20,7 +20,11 @@ public:
     // Reads the boot sector at bootLba of window (whose capacity is asked here), requires
     // IsFatBootSector, and sets the record's hiddenSectors to bootLba so that its
     // geometry gives window LBAs. False when there is no usable FAT volume.
-    bool Open(CDiskWindow& window, std::uint64_t bootLba = 0);
+    bool Open(CDiskWindow& window, std::uint64_t bootLba = 0) {
+        return Open(window, bootLba, bootLba);
+    }
+    // The same with the boot record read from copyLba (a backup of the boot sector).
+    bool Open(CDiskWindow& window, std::uint64_t bootLba, std::uint64_t copyLba);
 
     const FatBootRecord& Record() const { return record_; }
     CDiskWindow* Window() const { return window_; }

@@ -46,7 +46,7 @@ std::uint32_t NtfsRecordBytes(std::int8_t clustersPerRecord, std::uint32_t bytes
     return usable ? static_cast<std::uint32_t>(bytes) : 0;
 }
 
-bool NtfsVolume::Open(CDiskWindow& window, std::uint64_t volumeStart) {
+bool NtfsVolume::Open(CDiskWindow& window, std::uint64_t volumeStart, std::uint64_t bootCopyLba) {
     window_ = nullptr;
     std::uint64_t lastLba = 0;
     std::uint32_t sectorSize = 0;
@@ -55,7 +55,7 @@ bool NtfsVolume::Open(CDiskWindow& window, std::uint64_t volumeStart) {
     constexpr std::uint32_t kBootBytes = kNtfsBootSectorSize;
     const std::uint32_t count = sectorSize >= kBootBytes ? 1 : kBootBytes / sectorSize;
     std::vector<std::uint8_t> sector(std::size_t{count} * sectorSize);
-    if (!window.ReadSectors(volumeStart, count, sector.data(), count * sectorSize))
+    if (!window.ReadSectors(bootCopyLba, count, sector.data(), count * sectorSize))
         return false;
     NtfsBootRecord boot;
     if (!IsNtfsBootSector(sector, static_cast<std::uint32_t>(sector.size())) ||

@@ -23,7 +23,11 @@ class NtfsVolume {
 public:
     // GetCapacity of the window, then the boot sector at volumeStart must pass
     // IsNtfsBootSector and describe a usable geometry.
-    bool Open(CDiskWindow& window, std::uint64_t volumeStart);
+    bool Open(CDiskWindow& window, std::uint64_t volumeStart) {
+        return Open(window, volumeStart, volumeStart);
+    }
+    // The same with the boot sector read from bootCopyLba (the backup in the last sector).
+    bool Open(CDiskWindow& window, std::uint64_t volumeStart, std::uint64_t bootCopyLba);
     // For a volume description built by a scan when no boot sector was found.
     bool OpenWithBootRecord(CDiskWindow& window, std::uint64_t volumeStart,
                             const NtfsBootRecord& boot);

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -30,9 +31,18 @@ struct OpenedImage {
     DriveNode root;
 };
 
+std::unique_ptr<OpenedImage> OpenPath(const std::filesystem::path& path) {
+    auto image = std::make_unique<OpenedImage>();
+    if (!image->disk.Open(path.string()) || !image->root.OpenDevice(&image->disk)) {
+        ADD_FAILURE() << "cannot open " << path;
+        return nullptr;
+    }
+    return image;
+}
+
 std::unique_ptr<OpenedImage> OpenImage(const std::string& script) {
     UseUtc();
-    for (const char* tool : {"sfdisk", "mkfs.fat", "mcopy", "mkntfs", "ntfscp"})
+    for (const char* tool : {"sfdisk", "sgdisk", "mkfs.fat", "mcopy", "mkntfs", "ntfscp"})
         if (!HaveTool(tool) && !HaveTool(std::string("/usr/sbin/") + tool))
             return nullptr;
     const auto path = BuildFixture(script, script.substr(0, script.size() - 3) + ".img");
@@ -40,12 +50,28 @@ std::unique_ptr<OpenedImage> OpenImage(const std::string& script) {
         ADD_FAILURE() << "fixture " << script << " failed to build";
         return nullptr;
     }
-    auto image = std::make_unique<OpenedImage>();
-    if (!image->disk.Open(path.string()) || !image->root.OpenDevice(&image->disk)) {
-        ADD_FAILURE() << "cannot open " << path;
-        return nullptr;
-    }
-    return image;
+    return OpenPath(path);
+}
+
+// A scratch copy of an image, damaged by zeroing one sector and cutting it to a length.
+std::filesystem::path DamagedCopy(const OpenedImage& image, const std::string& name,
+                                  std::uint64_t zeroLba, std::uint64_t sectors) {
+    const auto copy = ScratchDir(name) / "copy.img";
+    std::filesystem::copy_file(image.disk.Path(), copy);
+    std::fstream file(copy, std::ios::in | std::ios::out | std::ios::binary);
+    const std::string zeros(512, '\0');
+    file.seekp(static_cast<std::streamoff>(zeroLba * 512));
+    file.write(zeros.data(), 512);
+    file.close();
+    std::filesystem::resize_file(copy, sectors * 512);
+    return copy;
+}
+
+std::vector<std::u16string> Names(const ResultNode& node) {
+    std::vector<std::u16string> names;
+    for (const auto& child : node.Children())
+        names.push_back(child->Name());
+    return names;
 }
 
 // What the fixture scripts write: the source name and a newline, repeated to the size.
@@ -186,12 +212,16 @@ TEST(DiskImage, MbrWithPrimaryAndLogicalVolumes) {
     CheckGolden(*image, "part-multi");
 }
 
-TEST(DiskImage, TypeCodesOnlyNameTheNodeAndEntriesPastTheEndAreSkipped) {
+TEST(DiskImage, TypeCodesOnlyNameTheNodeAndEntriesPastTheEndAreClipped) {
     auto image = OpenImage("part-odd.sh");
     if (!image)
         GTEST_SKIP() << "image tools missing";
     AnalyseCompletely(image->root);
-    EXPECT_EQ(image->root.ChildCount(), 3u) << "the entry past the disk's end is skipped";
+    ASSERT_EQ(image->root.ChildCount(), 4u) << "the entry past the disk's end is clipped";
+    EXPECT_EQ(image->root.Child(3)->RangeLength(), 6144u);
+    const auto notes = image->root.TakeNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(ToUtf8(notes[0]).find("不足 2048 セクタ"), std::string::npos);
     ResultNode& mislabeled =
         Walk(image->root, {u"パーティション(NTFS)", u"既存のフォルダ[MISLABELED]"});
     EXPECT_TRUE(dynamic_cast<FatFolderNode*>(&mislabeled));
@@ -226,7 +256,7 @@ TEST(DiskImage, WipedSectorZeroIsRebuiltFromBootSectors) {
     AnalyseCompletely(image->root);
     ASSERT_EQ(image->root.ChildCount(), 3u) << "no phantom volume from the NTFS backup boot sector";
     EXPECT_EQ(image->root.Child(1)->RangeStart(), 63u);
-    EXPECT_EQ(image->root.Child(1)->Name(), u"パーティション(FAT32)");
+    EXPECT_EQ(image->root.Child(1)->Name(), u"パーティション(FAT16)") << "named by the FAT found";
     EXPECT_EQ(image->root.Child(2)->Name(), u"パーティション(NTFS)");
     CheckFiles(
         Walk(*image->root.Child(1), {u"既存のフォルダ[WIPED16]"}),
@@ -248,4 +278,81 @@ TEST(DiskImage, LoopingExtendedChainEnds) {
     CheckFiles(Walk(*extended.Child(2), {u"パーティション(FAT12)", u"既存のフォルダ[LOOPB]"}),
                {{u"B.TXT", "b.txt", 601, Stamp(2009, 9, 9, 9, 9, 12), false, 2}});
     CheckGolden(*image, "part-loop");
+}
+
+TEST(DiskImage, GptEntriesAreNamedByContentAndTheBackupHeaderStandsIn) {
+    auto image = OpenImage("part-gpt.sh");
+    if (!image)
+        GTEST_SKIP() << "image tools missing";
+    const std::vector<std::u16string> names{u"スキャン結果", u"パーティション(FAT32)",
+                                            u"パーティション(NTFS)",
+                                            u"パーティション[ふつうのデータ]"};
+    AnalyseCompletely(image->root);
+    EXPECT_EQ(Names(image->root), names);
+    CheckFiles(Walk(image->root, {u"パーティション(FAT32)", u"既存のフォルダ[GPTFAT]"}),
+               {{u"GPTFAT.TXT", "gptfat.txt", 2222, Stamp(2023, 5, 6, 7, 8, 10), false, 2}});
+    CheckFiles(Walk(image->root, {u"パーティション(NTFS)", u"既存のフォルダ[GPTNTFS]"}),
+               {{u"gptntfs.txt", "gptntfs.txt", 3333, Stamp(2023, 5, 6, 7, 8, 12), false, 1}});
+
+    auto damaged = OpenPath(DamagedCopy(*image, "gpt-primary", 1, 90000));
+    ASSERT_TRUE(damaged);
+    AnalyseCompletely(damaged->root);
+    EXPECT_EQ(Names(damaged->root), names);
+    const auto notes = damaged->root.TakeNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(ToUtf8(notes[0]).find("バックアップ(LBA:89999)"), std::string::npos);
+}
+
+TEST(DiskImage, WipedTableFindsVolumesOnMebibyteBoundaries) {
+    auto image = OpenImage("part-aligned.sh");
+    if (!image)
+        GTEST_SKIP() << "image tools missing";
+    AnalyseCompletely(image->root);
+    EXPECT_EQ(Names(image->root),
+              (std::vector<std::u16string>{u"スキャン結果", u"パーティション(FAT16)",
+                                           u"パーティション(NTFS)"}));
+    CheckFiles(Walk(image->root, {u"パーティション(FAT16)", u"既存のフォルダ[ALIGNED16]", u"KEPT"}),
+               {{u"ALIGNED.TXT", "aligned.txt", 3210, Stamp(2021, 1, 2, 3, 4, 6), false, 2}});
+    EXPECT_EQ(image->root.Child(2)->RangeStart(), 12288u);
+}
+
+TEST(DiskImage, DamagedBootSectorsAreReadFromTheirBackups) {
+    auto image = OpenImage("part-backup.sh");
+    if (!image)
+        GTEST_SKIP() << "image tools missing";
+    ResultNode& fat = Walk(image->root, {u"パーティション(FAT32)"});
+    CheckFiles(Walk(fat, {u"既存のフォルダ[BACKUP32]"}),
+               {{u"BACKUP32.TXT", "backup32.txt", 4444, Stamp(2020, 2, 3, 4, 5, 6), false, 2}});
+    EXPECT_EQ(fat.TakeNotes().size(), 1u);
+    ResultNode& ntfs = Walk(image->root, {u"パーティション(NTFS)"});
+    CheckFiles(Walk(ntfs, {u"既存のフォルダ[BACKUPNT]"}),
+               {{u"backupnt.txt", "backupnt.txt", 5555, Stamp(2020, 2, 3, 4, 5, 8), false, 1}});
+    const auto notes = ntfs.TakeNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(ToUtf8(notes[0]).find("バックアップ(LBA:81919)"), std::string::npos);
+}
+
+TEST(DiskImage, ImageCutShortKeepsThePartitionAndMarksFilesPastTheEnd) {
+    auto image = OpenImage("part-multi.sh");
+    if (!image)
+        GTEST_SKIP() << "image tools missing";
+    ResultNode& full = Walk(image->root, {u"パーティション(FAT16)", u"既存のフォルダ[PRIMARY16]"});
+    const FileEntry* lost = FindFile(full, u"Long File Name.text");
+    ASSERT_TRUE(lost);
+    const std::uint64_t cut = lost->extents.FirstLba() + 2; // the file's third sector is gone
+
+    auto damaged = OpenPath(DamagedCopy(*image, "cut-short", 0x1000, cut));
+    ASSERT_TRUE(damaged);
+    AnalyseCompletely(damaged->root);
+    EXPECT_EQ(Names(damaged->root),
+              (std::vector<std::u16string>{u"スキャン結果", u"パーティション(FAT16)"}));
+    EXPECT_EQ(damaged->root.Child(1)->RangeLength(), cut - 2048);
+    EXPECT_EQ(damaged->root.TakeNotes().size(), 1u);
+    ResultNode& volume =
+        Walk(damaged->root, {u"パーティション(FAT16)", u"既存のフォルダ[PRIMARY16]"});
+    CheckFiles(volume, {{u"README.TXT", "readme.txt", 1300, Stamp(2021, 3, 4, 5, 6, 8), false, 2}});
+    FileEntry* file = FindFile(volume, u"Long File Name.text");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->condition, 6);
+    EXPECT_EQ(file->size, 1024u) << "the FAT reader keeps the sectors that exist";
 }

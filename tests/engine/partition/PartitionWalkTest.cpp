@@ -48,12 +48,16 @@ std::vector<std::u16string> Names(const ResultNode& node) {
 
 } // namespace
 
-TEST(AcceptPartition, RefusesEntriesOutsideTheWindowWithoutWrapping) {
+TEST(AcceptPartition, ClipsEntriesPastTheEndAndRefusesThoseOutsideWithoutWrapping) {
     MemoryDisk disk(1000, 512);
     CDiskWindow window;
     ASSERT_TRUE(window.Open(&disk, 0, 0));
-    EXPECT_TRUE(AcceptPartition(window, Entry(6, 10, 990)));
-    EXPECT_FALSE(AcceptPartition(window, Entry(6, 10, 991)));
+    EXPECT_EQ(AcceptPartition(window, Entry(6, 10, 990))->MissingSectors(), 0u);
+    auto clipped = AcceptPartition(window, Entry(6, 10, 1000));
+    ASSERT_TRUE(clipped);
+    EXPECT_EQ(clipped->RangeLength(), 990u);
+    EXPECT_EQ(clipped->MissingSectors(), 10u);
+    EXPECT_FALSE(AcceptPartition(window, Entry(6, 1000, 5)));
     EXPECT_FALSE(AcceptPartition(window, Entry(6, 10, 0)));
     // start + count wraps to 0x100 in 32 bits; the entry lies far past the disk.
     EXPECT_FALSE(AcceptPartition(window, Entry(6, 0xFFFFFF00u, 0x200)));
@@ -103,12 +107,40 @@ TEST(ExpandPartition, ChainStopsAtUnreadableRecordAndRefusedEntriesAreSkipped) {
     DriveNode drive;
     ASSERT_TRUE(drive.OpenDevice(&disk));
     AnalyseCompletely(drive);
-    // The entry running past the disk's end is skipped; the others keep their order.
-    EXPECT_EQ(Names(drive), (std::vector<std::u16string>{u"スキャン結果", u"拡張パーティション",
-                                                         u"パーティション(NTFS)"}));
+    // The entry running past the disk's end is clipped; the others keep their order.
+    EXPECT_EQ(Names(drive),
+              (std::vector<std::u16string>{u"スキャン結果", u"拡張パーティション",
+                                           u"パーティション(FAT16)", u"パーティション(NTFS)"}));
     ResultNode& extended = *drive.Child(1);
     AnalyseCompletely(extended);
     EXPECT_EQ(extended.ChildCount(), 2u) << "one logical drive before the unreadable record";
+}
+
+TEST(ExpandPartition, EveryEntryOfAnExtendedRecordCountsWhereverTheLinkIs) {
+    MemoryDisk disk(4000, 512);
+    PutTable(disk, 0, {Entry(0x0F, 100, 3800)});
+    // Drive in entry 1, link in entry 2; then drive, link, drive; then the usual layout.
+    PutTable(disk, 100, {Entry(0, 0, 0), Entry(6, 10, 50), Entry(0x85, 1000, 500)});
+    PutTable(disk, 1100, {Entry(7, 10, 60), Entry(5, 2000, 500), Entry(0x0B, 100, 70)});
+    PutTable(disk, 2100, {Entry(6, 10, 70), Entry(0x0F, 1000, 500)});
+    DriveNode drive;
+    ASSERT_TRUE(drive.OpenDevice(&disk));
+    AnalyseCompletely(drive);
+    ResultNode& extended = *drive.Child(1);
+    AnalyseCompletely(extended);
+    std::vector<std::u16string> partitions;
+    std::vector<std::uint64_t> starts;
+    for (std::size_t i = 1; i < extended.ChildCount(); ++i) {
+        ResultNode& logical = *extended.Child(i);
+        AnalyseCompletely(logical);
+        ASSERT_EQ(logical.ChildCount(), 2u);
+        partitions.push_back(logical.Child(1)->Name());
+        starts.push_back(logical.GetWindow()->Start() + logical.Child(1)->RangeStart());
+    }
+    EXPECT_EQ(partitions,
+              (std::vector<std::u16string>{u"パーティション(FAT16)", u"パーティション(NTFS)",
+                                           u"パーティション(FAT32)", u"パーティション(FAT16)"}));
+    EXPECT_EQ(starts, (std::vector<std::uint64_t>{110, 1110, 1200, 2110}));
 }
 
 TEST(RebuildPartitionTable, FindsBootSectorsWithinTheFirst256SectorsOfEachSearch) {
