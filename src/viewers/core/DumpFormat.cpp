@@ -92,11 +92,15 @@ std::vector<DumpGlyph> DumpTextColumn(DumpTextMode mode, Bytes line,
     carry = false;
     while (i < n) {
         const std::uint8_t byte = line[i];
-        const std::optional<std::uint8_t> following =
-            i + 1 < n ? std::optional<std::uint8_t>(line[i + 1])
-                      : (i + 1 == kDumpLineBytes ? next : std::nullopt);
-        if (IsAnsiLeadByte(byte) && following && IsShiftJisTrail(*following)) {
-            const std::array<std::uint8_t, 2> pair = {byte, *following};
+        // The byte after this one, or -1 past the end of the file.
+        int following = -1;
+        if (i + 1 < n)
+            following = line[i + 1];
+        else if (i + 1 == kDumpLineBytes && next.has_value())
+            following = next.value();
+        if (IsAnsiLeadByte(byte) && following >= 0 &&
+            IsShiftJisTrail(static_cast<std::uint8_t>(following))) {
+            const std::array<std::uint8_t, 2> pair = {byte, static_cast<std::uint8_t>(following)};
             glyphs.push_back({static_cast<int>(i), Printable(DecodeAnsi(pair))});
             i += 2;
         } else if (IsAnsiLeadByte(byte) || byte == 0) {

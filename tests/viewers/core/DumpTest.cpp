@@ -121,3 +121,15 @@ TEST(DumpWindow, FileAsLargeAsTheBufferLoads) {
     std::uint8_t storage[kDumpLineBytes];
     EXPECT_EQ(window.Line(7984, storage, nullptr)[15], static_cast<std::uint8_t>(7999));
 }
+
+TEST(DumpWindow, CarryOfTheFirstDrawnLineComesFromTheLinesAbove) {
+    // A repaint that starts below a line ending in a lead byte still shows the space.
+    ByteVector bytes(64, 'a');
+    bytes[15] = 0x96;
+    bytes[16] = 0x7B;
+    MemoryEntryReader reader(bytes);
+    DumpFileWindow window(reader, 800);
+    ASSERT_TRUE(window.Load(0));
+    EXPECT_TRUE(window.ShiftJisCarryInto(16));
+    EXPECT_FALSE(window.ShiftJisCarryInto(32));
+}
