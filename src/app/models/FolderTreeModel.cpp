@@ -67,7 +67,7 @@ std::unique_ptr<FolderTreeItem> FolderTreeModel::makeItem(FolderTreeItem* parent
     return item;
 }
 
-void FolderTreeModel::setExpanded(const QModelIndex& index, bool expanded) {
+void FolderTreeModel::setExpanded(QModelIndex index, bool expanded) {
     const FolderTreeItem* item = itemAt(index);
     if (!item)
         return;

@@ -85,7 +85,7 @@ public:
     void forEach(FolderTreeItem* item, const std::function<void(FolderTreeItem&)>& visit) const;
 
     // The view tells which items are expanded (their folders show open).
-    void setExpanded(const QModelIndex& index, bool expanded);
+    void setExpanded(QModelIndex index, bool expanded);
 
     // "Holds analysis results": some item below the root has been analysed or scanned.
     bool holdsResults() const;

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QHeaderView>
+#include <algorithm>
 
 namespace vantrel {
 
@@ -19,7 +20,10 @@ LogList::LogList(QWidget* parent) : QTreeView(parent), model_(new LogListModel(t
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFont(InterfaceFont());
     header()->setStretchLastSection(true);
-    setColumnWidth(0, 128);
+    // The time is never cut short: the column is at least as wide as its text.
+    setColumnWidth(
+        0,
+        std::max(128, fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 12));
     setColumnWidth(1, 128);
     setColumnWidth(2, 256);
 }

@@ -1,0 +1,122 @@
+#include "app/browse/DriveSelector.h"
+
+#include "app/shell/BrowseScreenPort.h"
+#include "app/shell/UiRequestEvent.h"
+#include "device/CapacityText.h"
+#include "skin/Fonts.h"
+#include "skin/ShellIconList.h"
+
+#include <QAbstractItemView>
+
+namespace vantrel {
+
+namespace {
+
+// Rows past the drive list stand for drives that could not be opened; their data is
+// -(1 + index into the frame's unopened list).
+constexpr int kDriveRole = Qt::UserRole + 1;
+
+QIcon DriveIcon(CDiskDevice& drive) {
+    ShellIconList& icons = ShellIconList::instance();
+    DeviceIdentity identity;
+    if (!drive.GetIdentity(&identity))
+        return icons.icon(ShellIconList::kHardDisk);
+    return icons.icon(icons.iconForDevice(identity.peripheralType, identity.removable != 0,
+                                          drive.GetDriveKind() == kDriveFloppy));
+}
+
+} // namespace
+
+DriveSelector::DriveSelector(FramePort& frame, QWidget* parent) : QComboBox(parent), frame_(frame) {
+    setFont(InterfaceFont());
+    setMaxVisibleItems(256 / 20);
+    setIconSize(QSize(16, 16));
+    reload();
+    connect(this, &QComboBox::activated, this, &DriveSelector::chosen);
+}
+
+QString DriveSelector::RowText(CDiskDevice& drive, bool detail) {
+    QString text = QString::fromStdString(DeviceDescription(drive));
+    if (detail) {
+        const std::string capacity = CapacityText(drive.LastLba(), drive.SectorSize());
+        text += u' ' + QString::fromStdString(capacity);
+    }
+    return text;
+}
+
+void DriveSelector::reload() {
+    reloading_ = true;
+    const int current = currentIndex();
+    clear();
+    DriveList& drives = frame_.drives();
+    for (std::size_t i = 0; i < drives.size(); ++i)
+        addItem(DriveIcon(*drives[i]), RowText(*drives[i], frame_.detailMode()),
+                static_cast<int>(i));
+    const auto& unopened = frame_.unopenedDrives();
+    for (std::size_t i = 0; i < unopened.size(); ++i)
+        addItem(ShellIconList::instance().icon(ShellIconList::kHardDisk),
+                QString::fromStdString(unopened[i].description) + QStringLiteral(" (開けません)"),
+                -1 - static_cast<int>(i));
+    if (current >= 0 && current < count())
+        setCurrentIndex(current);
+    // The box is 256 pixels wide; its list shows the whole names.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+    reloading_ = false;
+}
+
+int DriveSelector::rowOfDrive(const CDiskDevice* drive) const {
+    DriveList& drives = frame_.drives();
+    for (std::size_t i = 0; i < drives.size(); ++i)
+        if (drives[i].get() == drive)
+            return static_cast<int>(i);
+    return -1;
+}
+
+CDiskDevice* DriveSelector::driveAt(int row) const {
+    DriveList& drives = frame_.drives();
+    const int index = itemData(row).toInt();
+    return row >= 0 && index >= 0 && static_cast<std::size_t>(index) < drives.size()
+               ? drives[static_cast<std::size_t>(index)].get()
+               : nullptr;
+}
+
+void DriveSelector::chosen(int row) {
+    if (reloading_ || row < 0)
+        return;
+    const int index = itemData(row).toInt();
+    if (index < 0) {
+        // A drive the program could not open: the frame explains, and may open it.
+        const int opened = frame_.openUnopenedDrive(static_cast<std::size_t>(-1 - index), window());
+        if (opened < 0)
+            return;
+        reload();
+        setCurrentIndex(opened);
+        row = opened;
+    }
+    if (CDiskDevice* drive = driveAt(row))
+        PostUiRequest(frame_.frameReceiver(), msg::kDriveSelected, 0, drive);
+}
+
+void DriveSelector::customEvent(QEvent* event) {
+    UiRequestEvent* request = UiRequestEvent::Cast(event);
+    if (!request) {
+        QComboBox::customEvent(event);
+        return;
+    }
+    if (request->message() == msg::kSelectDriveIndex) {
+        const auto row = static_cast<int>(request->value());
+        if (row >= 0 && row < count() && driveAt(row)) {
+            setCurrentIndex(row);
+            chosen(row);
+        }
+    } else if (request->message() == msg::kSelectDrive) {
+        const int row = rowOfDrive(request->pointerAs<CDiskDevice>());
+        if (row >= 0) {
+            // The selector only shows it again; the tree keeps what it has.
+            setCurrentIndex(row);
+        }
+    }
+    request->complete();
+}
+
+} // namespace vantrel
