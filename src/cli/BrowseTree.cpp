@@ -1,6 +1,7 @@
 #include "cli/BrowseTree.h"
 
 #include "cli/Source.h"
+#include "device/ewf/EwfDisk.h"
 #include "engine/partition/PartitionNode.h"
 #include "engine/volume/FatFolderNode.h"
 #include "engine/volume/NtfsFolderNode.h"
@@ -118,6 +119,7 @@ std::unique_ptr<BrowseSession> OpenBrowseSession(const std::string& path,
     session->disk = OpenSource(path);
     if (!session->disk)
         return nullptr;
+    session->mapPath = mapPath;
     if (!mapPath.empty()) {
         session->mapped = OpenMap(*session->disk, mapPath);
         if (!session->mapped)
@@ -127,6 +129,15 @@ std::unique_ptr<BrowseSession> OpenBrowseSession(const std::string& path,
     session->root->OpenDevice(session->mapped ? static_cast<CDiskDevice*>(session->mapped.get())
                                               : session->disk.get());
     return session;
+}
+
+std::vector<std::string> SourceCompanions(const BrowseSession& session) {
+    std::vector<std::string> files;
+    if (const auto* ewf = dynamic_cast<const CEwfDisk*>(session.disk.get()))
+        files = ewf->Segments();
+    if (!session.mapPath.empty())
+        files.push_back(session.mapPath);
+    return files;
 }
 
 bool IsFolderNode(const ResultNode& node) {

@@ -16,8 +16,9 @@
 namespace vantrel::cli {
 
 struct BrowseSession {
-    std::unique_ptr<CHandleDisk> disk;
+    std::unique_ptr<CDiskDevice> disk;
     std::unique_ptr<CMappedDisk> mapped; // the disk seen through a rescue map, if given
+    std::string mapPath;
     std::unique_ptr<DriveNode> root;
 };
 
@@ -25,6 +26,10 @@ struct BrowseSession {
 // drive node. Prints the problem and returns null when either cannot be opened.
 std::unique_ptr<BrowseSession> OpenBrowseSession(const std::string& path,
                                                  const std::string& mapPath = {});
+
+// The files besides SOURCE that the session reads (image segments, the map): a
+// recovery must never replace them.
+std::vector<std::string> SourceCompanions(const BrowseSession& session);
 
 // One row of a listing: a node (folder, partition...) or a file of a folder.
 struct TreeItem {

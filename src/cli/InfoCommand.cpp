@@ -1,6 +1,7 @@
 #include "cli/Command.h"
 #include "cli/Source.h"
 #include "device/CapacityText.h"
+#include "device/ewf/EwfDisk.h"
 
 #include <iostream>
 
@@ -25,10 +26,21 @@ int RunInfo(const std::vector<std::string>& args) {
     std::unique_ptr<CMappedDisk> mapped;
     if (parser.HasValue(kMapOption) && !(mapped = OpenMap(*disk, parser.Value(kMapOption))))
         return kExitUsage;
+    const auto* handle = dynamic_cast<const CHandleDisk*>(disk.get());
+    const auto* ewf = dynamic_cast<const CEwfDisk*>(disk.get());
     std::cout << "種類: " << DriveKindText(disk->GetDriveKind())
-              << (disk->IsImageFile() ? "（イメージファイル）" : "") << "\n"
-              << "パス: " << path << "\n"
-              << "セクタサイズ: " << disk->SectorSize() << "\n"
+              << (ewf                               ? "（E01 イメージファイル）"
+                  : handle && handle->IsImageFile() ? "（イメージファイル）"
+                                                    : "")
+              << "\n"
+              << "パス: " << path << "\n";
+    if (ewf) {
+        std::cout << "形式: " << ewf->FormatName() << "\n"
+                  << "セグメントファイル: " << ewf->Segments().size() << "\n";
+        for (const auto& [label, value] : ewf->Metadata())
+            std::cout << label << ": " << value << "\n";
+    }
+    std::cout << "セクタサイズ: " << disk->SectorSize() << "\n"
               << "最終LBA: " << disk->LastLba() << "\n"
               << "容量: " << CapacityText(disk->LastLba(), disk->SectorSize()) << "\n";
     if (mapped) {
@@ -46,7 +58,9 @@ const CommandRegistrar kInfo{{
     "使い方: vantrel-cli info SOURCE\n"
     "  SOURCE  デバイス（/dev/sdb など。root 権限が必要）またはディスクイメージファイル\n" +
         std::string(kMapHelp) +
-        "種類、パス、セクタサイズ、最終LBA、容量を表示します。読み取り専用で開きます。\n",
+        "種類、パス、セクタサイズ、最終LBA、容量を表示します。読み取り専用で開きます。\n"
+        "E01 イメージ（分割されたものは最初のセグメント）では、形式と、イメージに記録された\n"
+        "事件番号、調査担当者、取得日時、ハッシュなども表示します。\n",
     RunInfo,
 }};
 

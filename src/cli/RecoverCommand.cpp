@@ -74,6 +74,7 @@ int RunRecover(const std::vector<std::string>& args) {
     SalvageJob job;
     job.destination = parser.Value("--to");
     job.sourcePath = positional[0];
+    job.sourceCompanions = SourceCompanions(*session);
     job.filter = filter;
     job.writeManifest = true;
     job.describeSource = [](const ResultNode* parent, const FileEntry& entry) {

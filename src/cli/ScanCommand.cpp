@@ -122,8 +122,9 @@ int RunScan(const std::vector<std::string>& args) {
     bool problem = exitCode != kWorkerExitDone || state != kJobDone ||
                    (area->FileCount() == 0 && area->ChildCount() == 0);
     if (parser.HasValue("--recover-to") && !InterruptRequested()) {
-        const ScanRecoveryResult recovery = RecoverScanResults(
-            *area, positional[0], parser.Value("--recover-to"), settings, policy, std::cerr);
+        const ScanRecoveryResult recovery =
+            RecoverScanResults(*area, positional[0], SourceCompanions(*session),
+                               parser.Value("--recover-to"), settings, policy, std::cerr);
         if (!recovery.ran) {
             std::cerr << "vantrel-cli: 回収できませんでした"
                       << (recovery.refusal.empty() ? "" : ": " + recovery.refusal) << "\n";

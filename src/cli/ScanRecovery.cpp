@@ -12,11 +12,13 @@
 namespace vantrel::cli {
 
 ScanRecoveryResult RecoverScanResults(ResultNode& area, const std::string& sourcePath,
+                                      const std::vector<std::string>& sourceCompanions,
                                       const std::string& destination, const ScanSettings& filter,
                                       const RecoverPolicy& policy, std::ostream& err) {
     SalvageJob job;
     job.destination = destination;
     job.sourcePath = sourcePath;
+    job.sourceCompanions = sourceCompanions;
     job.writeManifest = true;
     job.filter = filter;
     job.describeSource = [](const ResultNode* parent, const FileEntry& entry) {

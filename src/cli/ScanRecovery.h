@@ -8,6 +8,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 class ResultNode;
@@ -27,6 +28,7 @@ struct ScanRecoveryResult {
 // Recovers every top-level folder (with its contents) and file of area that passes the
 // filter into destination, answering the questions by the policy.
 ScanRecoveryResult RecoverScanResults(ResultNode& area, const std::string& sourcePath,
+                                      const std::vector<std::string>& sourceCompanions,
                                       const std::string& destination, const ScanSettings& filter,
                                       const RecoverPolicy& policy, std::ostream& err);
 

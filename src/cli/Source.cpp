@@ -1,8 +1,11 @@
 #include "cli/Source.h"
 
+#include "device/ewf/EwfDisk.h"
+#include "device/ewf/EwfSignature.h"
 #include "platform/Privileges.h"
 #include "platform/ReadOnlyFile.h"
 
+#include <array>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -33,11 +36,28 @@ std::string ProblemText(SourceProblem problem, const std::string& path) {
 
 } // namespace
 
-std::unique_ptr<CHandleDisk> OpenSource(const std::string& path) {
+// True when the file at path starts like an E01 segment.
+bool IsEwfImage(const std::string& path) {
+    ReadOnlyFile file;
+    std::array<std::uint8_t, kEwfSignatureBytes> head{};
+    return file.Open(path) && file.IsRegularFile() && file.ReadAt(0, head.data(), head.size()) &&
+           HasEwfSignature(head);
+}
+
+std::unique_ptr<CDiskDevice> OpenSource(const std::string& path) {
     const SourceProblem problem = CheckSourcePath(path);
     if (problem != SourceProblem::None) {
         std::cerr << "vantrel-cli: " << ProblemText(problem, path) << "\n";
         return nullptr;
+    }
+    if (IsEwfImage(path)) {
+        auto image = std::make_unique<CEwfDisk>();
+        std::string why;
+        if (!image->Open(path, &why)) {
+            std::cerr << "vantrel-cli: " << why << "\n";
+            return nullptr;
+        }
+        return image;
     }
     auto disk = std::make_unique<CHandleDisk>();
     if (!disk->Open(path)) {

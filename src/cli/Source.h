@@ -10,9 +10,11 @@
 
 namespace vantrel::cli {
 
-// Opens path and asks its capacity. On failure prints one clear message on stderr and
-// returns null; the command then exits with kExitUsage.
-std::unique_ptr<CHandleDisk> OpenSource(const std::string& path);
+// Opens path and asks its capacity: a device node or a raw image through CHandleDisk, an
+// Expert Witness (E01) image, recognised by its first bytes, through CEwfDisk. On failure
+// prints one clear message on stderr and returns null; the command then exits with
+// kExitUsage.
+std::unique_ptr<CDiskDevice> OpenSource(const std::string& path);
 
 // Every command that takes SOURCE also takes the map of a rescue run that made the image.
 inline constexpr const char* kMapOption = "--map";

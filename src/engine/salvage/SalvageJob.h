@@ -64,6 +64,9 @@ struct SalvageJob {
     // inside the image, through a loop device) is refused before anything is written, and
     // no recovered file ever replaces the image itself.
     std::string sourcePath;
+    // Other files the source is read from (the segments of a split image, a rescue map):
+    // no recovered file ever replaces one of them either.
+    std::vector<std::string> sourceCompanions;
     std::vector<SalvageItem> items;
     // The rows of a folder salvage: the files and sub-folders the file list would show
     // under these settings (deleted ones included by default, NTFS metadata left out).

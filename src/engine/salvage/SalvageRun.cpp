@@ -147,6 +147,9 @@ bool SalvageRun::PrepareDestination() {
         if (conflict != DestinationConflict::None)
             return Refuse(ConflictText(conflict));
         sourceFiles_ = SourceFiles(job_.sourcePath);
+        for (const std::string& companion : job_.sourceCompanions)
+            for (const FileIdentity& file : SourceFiles(companion))
+                sourceFiles_.push_back(file);
     }
     std::error_code error;
     std::filesystem::create_directories(job_.destination, error);
