@@ -84,6 +84,14 @@ public:
     std::size_t largestRead = 0;
 };
 
+// A file whose sectors cannot be read.
+class UnreadableReader : public EntryReader {
+public:
+    std::uint64_t Size() const override { return 4096; }
+    std::u16string Name() const override { return u"bad.bin"; }
+    bool ReadAt(std::uint64_t, void*, std::size_t) override { return false; }
+};
+
 QMessageBox* OpenMessageBox() {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
@@ -325,6 +333,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&small));
         QTest::mouseClick(small.Button(1074), Qt::LeftButton);
         QCOMPARE(small.View()->Top(), 0u);
+
+        CDumpWndFrame unreadable(std::make_unique<UnreadableReader>());
+        QVERIFY(unreadable.View()->CannotDump());
+        QMessageBox* box = OpenMessageBox();
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->text(), QStringLiteral("ファイルの読み込みに失敗しました。"));
+        QCOMPARE(box->windowTitle(), QStringLiteral("ダンプ"));
+        box->close();
+        CPreviewFrame unreadablePreview(std::make_unique<UnreadableReader>());
+        QCOMPARE(unreadablePreview.Kind(), PreviewKind::none);
 
         CDumpWndFrame empty(Reader({}, u"empty"));
         QVERIFY(empty.View()->CannotDump());
