@@ -7,16 +7,34 @@ namespace vantrel {
 
 CHandleDisk::CHandleDisk() = default;
 
-CHandleDisk::~CHandleDisk() { Close(); }
+CHandleDisk::~CHandleDisk() {
+    Close();
+}
 
 void CHandleDisk::Close() {
     file_.Close();
     kind_ = kDriveUnknown;
     path_.clear();
+    adopted_ = false;
     ResetFields();
 }
 
-bool CHandleDisk::OpenHandle(const std::string& path) { return file_.Open(path); }
+bool CHandleDisk::OpenHandle(const std::string& path) {
+    if (adopted_)
+        return file_.IsOpen();
+    return file_.Open(path);
+}
+
+bool CHandleDisk::OpenDescriptor(int fd, const std::string& path, const DeviceIdentity& identity) {
+    Close();
+    if (!file_.OpenDuplicate(fd))
+        return false;
+    adopted_ = true;
+    identity_ = identity;
+    kind_ = CDiskDevice::GetDriveKind();
+    path_ = path;
+    return true;
+}
 
 bool CHandleDisk::Open(const std::string& path) {
     Close();
@@ -46,9 +64,13 @@ bool CHandleDisk::Open(const std::string& path) {
     return true;
 }
 
-std::int32_t CHandleDisk::GetAccessMethod() const { return kAccessHandle; }
+std::int32_t CHandleDisk::GetAccessMethod() const {
+    return kAccessHandle;
+}
 
-std::int32_t CHandleDisk::GetDriveKind() { return kind_; }
+std::int32_t CHandleDisk::GetDriveKind() {
+    return kind_;
+}
 
 bool CHandleDisk::GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) {
     lastLba_ = 0;

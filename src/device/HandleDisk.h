@@ -3,11 +3,11 @@
 // A disk reached through a read-only handle on a device node or an image file. Image
 // files count as whole devices with 512-byte sectors.
 
-#include <memory>
-#include <string>
-
 #include "device/DiskDevice.h"
 #include "platform/ReadOnlyFile.h"
+
+#include <memory>
+#include <string>
 
 namespace vantrel {
 
@@ -17,6 +17,10 @@ public:
     ~CHandleDisk() override;
 
     bool Open(const std::string& path);
+    // A device opened by someone else (the system's disk service) as a read-only
+    // descriptor, of which a duplicate is kept for the life of the disk (the path cannot
+    // be reopened); path names it and identity is what the kernel told about it.
+    bool OpenDescriptor(int fd, const std::string& path, const DeviceIdentity& identity);
     void Close();
     bool IsOpen() const { return file_.IsOpen(); }
     const std::string& Path() const { return path_; }
@@ -38,6 +42,7 @@ private:
     ReadOnlyFile file_;
     std::int32_t kind_ = kDriveUnknown;
     std::string path_;
+    bool adopted_ = false;
 };
 
 } // namespace vantrel

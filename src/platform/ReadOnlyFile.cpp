@@ -36,6 +36,27 @@ bool ReadOnlyFile::Open(const std::string& path) {
     return true;
 }
 
+bool ReadOnlyFile::OpenDuplicate(int fd) {
+    Close();
+    const int flags = fd < 0 ? -1 : ::fcntl(fd, F_GETFL);
+    if (flags < 0) {
+        lastErrno_ = fd < 0 ? EBADF : errno;
+        return false;
+    }
+    if ((flags & O_ACCMODE) != O_RDONLY) {
+        lastErrno_ = EACCES;
+        return false;
+    }
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) {
+        lastErrno_ = errno;
+        return false;
+    }
+    fd_ = copy;
+    lastErrno_ = 0;
+    return true;
+}
+
 void ReadOnlyFile::Close() {
     if (fd_ >= 0)
         ::close(fd_);

@@ -28,6 +28,10 @@ public:
     // Opens with O_RDONLY | O_CLOEXEC. Returns false and leaves the handle closed on
     // failure; LastErrno() then tells why.
     bool Open(const std::string& path);
+    // Keeps a duplicate of a descriptor opened elsewhere (a disk service hands one over);
+    // the caller keeps and closes its own. Refused unless the descriptor was opened
+    // read-only: no handle on a source may ever allow writing.
+    bool OpenDuplicate(int fd);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }

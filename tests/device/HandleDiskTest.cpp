@@ -4,6 +4,7 @@
 #include "LoopDevice.h"
 #include "device/DiskWindow.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -207,4 +208,33 @@ TEST(HandleDisk, LoopDeviceWith4096ByteSectorsReportsAndReadsThem) {
     EXPECT_EQ(window.Length(), 256u);
     disk.Close();
     EXPECT_EQ(ReadFile(image), bytes);
+}
+
+// A descriptor handed over by a disk service is kept only when it was opened read-only;
+// the disk then reads through it (the path is never reopened) and the caller's own
+// descriptor stays its own.
+TEST(HandleDisk, HandedOverDescriptorMustBeReadOnly) {
+    const fs::path dir = vantrel::testing::ScratchDir("handle-disk-fd");
+    const fs::path image = dir / "disk.img";
+    const auto bytes = Numbered(8, 512);
+    WriteFile(image, bytes);
+
+    const int writable = ::open(image.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writable, 0);
+    CHandleDisk refused;
+    EXPECT_FALSE(refused.OpenDescriptor(writable, "/dev/handed-over", {}));
+    ::close(writable);
+
+    const int readOnly = ::open(image.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(readOnly, 0);
+    CHandleDisk disk;
+    ASSERT_TRUE(disk.OpenDescriptor(readOnly, "/dev/handed-over", {}));
+    ::close(readOnly);
+    std::uint64_t last = 0;
+    ASSERT_TRUE(disk.GetCapacity(&last, nullptr));
+    EXPECT_EQ(last, 7u);
+    std::vector<std::uint8_t> buffer(512);
+    ASSERT_TRUE(disk.ReadSectors(7, 1, buffer.data(), 512));
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), bytes.begin() + 7 * 512));
+    EXPECT_EQ(disk.GetDriveKind(), kDriveHardDisk);
 }

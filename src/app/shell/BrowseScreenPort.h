@@ -99,6 +99,9 @@ public:
     // Focus, selection or a worker's state changed: the frame recomputes its command
     // states and status text (coalesced, on the next turn of the event loop).
     virtual void stateChanged() = 0;
+    // Posts a command (33000-33010) to the frame, which runs it if it is enabled once the
+    // event arrives (a double-click in the list posts 33008).
+    virtual void postCommand(int commandId) = 0;
 };
 
 } // namespace vantrel

@@ -165,8 +165,10 @@ private:
 };
 
 // Posts a request created on this (the user-interface) thread to a receiver, not waited
-// for: the receiver's completion deletes it. A null receiver deletes it at once.
-inline void PostUiRequest(QObject* receiver, std::unique_ptr<UiRequest> request) {
+// for: the receiver's completion deletes it. A null receiver deletes it at once. A low
+// priority puts it behind every event of normal priority, those posted later included.
+inline void PostUiRequest(QObject* receiver, std::unique_ptr<UiRequest> request,
+                          int priority = Qt::NormalEventPriority) {
     if (!request)
         return;
     request->SetSenderWaits(false);
@@ -176,7 +178,8 @@ inline void PostUiRequest(QObject* receiver, std::unique_ptr<UiRequest> request)
         raw->ArmPendingCount();
     }
     if (receiver)
-        QCoreApplication::postEvent(receiver, new UiRequestEvent(raw, raw->InitialCount()));
+        QCoreApplication::postEvent(receiver, new UiRequestEvent(raw, raw->InitialCount()),
+                                    priority);
     else
         UiRequest::CompleteAll(raw);
 }

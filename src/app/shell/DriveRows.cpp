@@ -1,0 +1,83 @@
+#include "app/shell/DriveRows.h"
+
+#include "device/HandleDisk.h"
+#include "skin/ShellIconList.h"
+
+#include <cstring>
+
+namespace vantrel {
+namespace {
+
+int IconIndex(CDiskDevice& device) {
+    ShellIconList& icons = ShellIconList::instance();
+    if (auto* handle = dynamic_cast<CHandleDisk*>(&device); handle && handle->IsImageFile())
+        return ShellIconList::kImageFile;
+    switch (device.GetDriveKind()) {
+    case kDriveFloppy:
+        return icons.iconForDevice(0, true, true);
+    case kDriveCdRom:
+        return icons.iconForDevice(5, true, false);
+    case kDriveMagnetoOptical:
+        return icons.iconForDevice(7, true, false);
+    case kDriveRemovable:
+        return icons.iconForDevice(0, true, false);
+    default:
+        return icons.iconForDevice(0, false, false);
+    }
+}
+
+} // namespace
+
+QString DriveRowText(CDiskDevice& device, bool detailMode) {
+    QString text = QString::fromStdString(DeviceDescription(device));
+    if (detailMode) {
+        const std::string capacity = DeviceDetail(device);
+        if (!capacity.empty())
+            text += QLatin1Char(' ') + QString::fromStdString(capacity);
+    }
+    return text;
+}
+
+std::vector<DriveRow> MakeDriveRows(DriveList& drives, const std::vector<UnopenedDrive>& unopened,
+                                    bool detailMode) {
+    std::vector<DriveRow> rows;
+    ShellIconList& icons = ShellIconList::instance();
+    for (auto& drive : drives)
+        if (drive)
+            rows.push_back({icons.icon(IconIndex(*drive)), DriveRowText(*drive, detailMode)});
+    for (const UnopenedDrive& drive : unopened) {
+        QString text =
+            QString::fromStdString(drive.description.empty() ? drive.node : drive.description);
+        if (detailMode && !drive.detail.empty())
+            text += QLatin1Char(' ') + QString::fromStdString(drive.detail);
+        rows.push_back({icons.icon(icons.iconForDevice(0, false, false)),
+                        text + QStringLiteral(" (開けません)")});
+    }
+    return rows;
+}
+
+QString UnopenedDriveText(const UnopenedDrive& drive, bool diskServiceTried,
+                          const QString& diskServiceError) {
+    const QString node = QString::fromStdString(drive.node);
+    QString text = QStringLiteral("%1 を開けませんでした。").arg(node);
+    if (drive.needsRoot) {
+        text += QStringLiteral("\nディスクを直接読むには管理者の権限が必要です。");
+        if (diskServiceTried && !diskServiceError.isEmpty())
+            text += QStringLiteral(
+                        "\nシステムのディスク管理サービス (UDisks2) でも開けませんでした: ") +
+                    diskServiceError;
+        text += QStringLiteral(
+            "\n\n管理者の権限で Vantrel を起動し直してください。例:\n"
+            "  sudo vantrel\n  pkexec env DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY vantrel\n\n"
+            "ディスクのイメージファイル (ddrescue などで作成) を「ファイル」メニューの"
+            "「イメージファイルを開く」で開けば、権限なしで調べられます。");
+    } else {
+        text +=
+            QStringLiteral("\n理由: ") + QString::fromLocal8Bit(std::strerror(drive.errnoValue));
+        text += QStringLiteral("\nメディアが入っているか、ほかのプログラムが使っていないか確認して"
+                               "ください。");
+    }
+    return text;
+}
+
+} // namespace vantrel
