@@ -336,6 +336,30 @@ private slots:
         QCOMPARE(requested.size(), 1);
     }
 
+    // Without the disk service (no system bus here) a drive that needs root is
+    // explained with what to do; nothing is added to the drive list.
+    void unopenedDriveIsExplained() {
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket");
+        Harness h;
+        UnopenedDrive drive;
+        drive.node = "/dev/sdz";
+        drive.errnoValue = 13;
+        drive.needsRoot = true;
+        h.unopened.push_back(drive);
+        const std::size_t before = h.drives.size();
+        QCOMPARE(h.frame->openUnopenedDrive(0, nullptr), -1);
+        QCOMPARE(h.drives.size(), before);
+        QVERIFY(h.messages.last().contains(QStringLiteral("/dev/sdz")));
+        QVERIFY(h.messages.last().contains(QStringLiteral("管理者の権限で Vantrel を起動")));
+        QVERIFY(!h.frame->openImageFile(QStringLiteral("/nonexistent/disk.img")));
+        QVERIFY(h.messages.last().contains(QStringLiteral("/nonexistent/disk.img")));
+        QVERIFY(h.frame->openImageFile(QStringLiteral(VANTREL_SOURCE_DIR "/res/art/149.svg")));
+        QCOMPARE(h.drives.size(), before + 1);
+        QCOMPARE(h.browse.driveListChanges, 1);
+        h.frame->flush();
+        QCOMPARE(h.browse.selector.values.back(), before);
+    }
+
     void menuHasEveryEntry() {
         Harness h;
         QStringList titles;
