@@ -8,6 +8,8 @@
 #include "fs/fat/FatGeometry.h"
 #include "platform/Utf.h"
 
+#include <vector>
+
 namespace vantrel {
 
 namespace {
@@ -61,15 +63,30 @@ bool FatScanMethod::TryBootSector(Bytes sector, std::uint64_t lba) {
     FatBootRecord record;
     if (!ParseFatBootRecord(record, sector))
         return false;
-    record.hiddenSectors = lba;
-    FatTable table(*Window(), record);
-    std::uint32_t value = 0;
-    if (!table.Usable() || !table.Entry(1, &value))
-        return false;
-    if (MaskClusterValue(record, value) < MaskClusterValue(record, kEndOfChainThreshold))
-        return false;
-    Accept(record);
-    return true;
+    std::vector<std::uint64_t> starts{lba};
+    // A FAT32 copy (at sector 6) describes the volume that starts that far before it: the
+    // one left when the boot sector itself was damaged.
+    const std::uint64_t perSector = SectorSize() ? record.bytesPerSector / SectorSize() : 0;
+    const std::uint64_t backupOffset = std::uint64_t{record.backupBootSector} * perSector;
+    if (record.fatType == kFat32 && backupOffset != 0 && lba >= RangeStart() + backupOffset)
+        starts.push_back(lba - backupOffset);
+    for (const std::uint64_t start : starts) {
+        record.hiddenSectors = start;
+        FatTable table(*Window(), record);
+        std::uint32_t value = 0;
+        if (!table.Usable() || !table.Entry(1, &value))
+            continue;
+        if (MaskClusterValue(record, value) < MaskClusterValue(record, kEndOfChainThreshold))
+            continue;
+        // A copy taken for the boot sector reads entry 1 from the middle of the FAT, where
+        // an end of chain is common; entry 0 of a real FAT holds the media byte.
+        std::uint32_t media = 0;
+        if (starts.size() > 1 && (!table.Entry(0, &media) || (media & 0xFF) != record.media))
+            continue;
+        Accept(record);
+        return true;
+    }
+    return false;
 }
 
 bool FatScanMethod::TryDotEntry(Bytes sector, std::uint64_t lba) {

@@ -39,6 +39,8 @@ private:
         if (method.size() > kMethodNameLimit)
             method.resize(kMethodNameLimit);
         PostLog(record_, method + u"を使用します");
+        for (const std::u16string& note : node_->TakeNotes())
+            PostLog(record_, note);
         bad_ = node_->BadSectors();
         if (!bad_)
             return;

@@ -74,7 +74,8 @@ TEST_F(FatScanTest, ZeroedBootSectorIsRebuiltFromTwoDotEntries) {
     auto scanned = DiskOver(std::move(image));
     ASSERT_TRUE(scanned);
     ScanResultNode& node = scanned->node;
-    EXPECT_EQ(DetectMethod(scanned->window, 0, node.RangeLength()), kMethodSignature);
+    // The automatic choice finds the folders too, rather than falling back to carving.
+    EXPECT_EQ(DetectMethod(scanned->window, 0, node.RangeLength()), kMethodFat);
     ASSERT_TRUE(node.SelectMethod(kMethodFat));
     ASSERT_TRUE(RunSearch(node));
     const auto* method = dynamic_cast<FatScanMethod*>(node.Method());
@@ -128,10 +129,39 @@ TEST_F(FatScanTest, AutomaticChoiceLooksThroughAPartitionTable) {
     EXPECT_EQ(DetectMethod(scanned->window, 0, scanned->node.RangeLength()), kMethodFat);
     // The partition's own range starts with its boot sector.
     EXPECT_EQ(DetectMethod(scanned->window, 64, 1000), kMethodFat);
-    // A wiped table sector leaves the signature database.
+    // A wiped table sector: the boot sector is searched for as the table rebuild does, and
+    // the log says where it was found; with that gone too, the folders still tell.
     std::fill_n(disk.begin(), 512, std::uint8_t{0});
-    auto wiped = DiskOver(std::move(disk));
+    auto wiped = DiskOver(disk);
     ASSERT_TRUE(wiped);
-    EXPECT_EQ(DetectMethod(wiped->window, 0, wiped->node.RangeLength()), kMethodSignature);
+    std::u16string reason;
+    EXPECT_EQ(DetectMethod(wiped->window, 0, wiped->node.RangeLength(), &reason), kMethodFat);
+    EXPECT_NE(ToUtf8(reason).find("LBA:64 に FAT のブートセクタ"), std::string::npos);
     EXPECT_EQ(DetectMethod(wiped->window, 0, wiped->node.RangeLength() + 1), kMethodSignature);
+    std::fill_n(disk.begin() + 64 * 512, 512, std::uint8_t{0});
+    auto noBoot = DiskOver(disk);
+    ASSERT_TRUE(noBoot);
+    EXPECT_EQ(DetectMethod(noBoot->window, 0, noBoot->node.RangeLength(), &reason), kMethodFat);
+    EXPECT_NE(ToUtf8(reason).find("のフォルダが見つかったため"), std::string::npos);
+    auto blank = DiskOver(std::vector<std::uint8_t>(4096 * 512, 0));
+    ASSERT_TRUE(blank);
+    EXPECT_EQ(DetectMethod(blank->window, 0, blank->node.RangeLength(), &reason), kMethodSignature);
+    EXPECT_EQ(ToUtf8(reason), "ファイルシステムが見つからないため、データベース方式を選びました");
+}
+
+TEST_F(FatScanTest, Fat32VolumeWithoutItsBootSectorIsFoundThroughTheCopy) {
+    if (!HaveTool("sfdisk") || !HaveTool("mkntfs"))
+        GTEST_SKIP() << "image tools missing";
+    std::vector<std::uint8_t> image = Fixture("part-backup.sh");
+    ASSERT_FALSE(image.empty());
+    // The FAT32 partition alone: sectors 2048 to 72047, its sector 0 zeroed.
+    auto scanned = DiskOver({image.begin() + 2048 * 512, image.begin() + 72048 * 512});
+    ASSERT_TRUE(scanned);
+    ASSERT_TRUE(scanned->node.SelectMethod(kMethodFat));
+    ASSERT_TRUE(RunSearch(scanned->node));
+    ASSERT_TRUE(RunDetect(scanned->node));
+    FileEntry* file = FindFile(scanned->node, u"BACKUP32.TXT");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->size, 4444u);
+    EXPECT_EQ(ReadWhole(*file).front(), 'b');
 }
