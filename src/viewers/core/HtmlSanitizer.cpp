@@ -1,6 +1,7 @@
 #include "viewers/core/HtmlSanitizer.h"
 
 #include "platform/CodePage.h"
+#include "viewers/core/TextStream.h"
 
 #include <algorithm>
 #include <array>
@@ -297,7 +298,7 @@ std::optional<std::u16string> PrepareHtmlPreview(Bytes data) {
         if (data.size() > kPrefix &&
             TestHtmlText(DecodeAnsi(data.first(kPrefix))) == HtmlTestResult::notHtml)
             return std::nullopt;
-        const Text converted = DecodeAnsi(data);
+        const Text converted = DecodeAnsiInPieces(data);
         if (converted.empty())
             return std::nullopt;
         text.reserve(converted.size() + 1);

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace vantrel {
@@ -50,7 +51,29 @@ std::u16string DecodePlainText(Bytes data, bool unicode) {
         return text;
     }
     const auto zero = std::find(data.begin(), data.end(), std::uint8_t{0});
-    return DecodeAnsi(data.first(static_cast<std::size_t>(zero - data.begin())));
+    return DecodeAnsiInPieces(data.first(static_cast<std::size_t>(zero - data.begin())));
+}
+
+std::u16string DecodeAnsiInPieces(Bytes data) {
+    constexpr std::size_t kPiece = 1 << 20;
+    if (data.size() <= kPiece)
+        return DecodeAnsi(data);
+    std::array<bool, 256> lead{};
+    for (std::size_t b = 0; b < lead.size(); ++b)
+        lead[b] = IsAnsiLeadByte(static_cast<std::uint8_t>(b));
+    std::u16string text;
+    text.reserve(data.size());
+    std::size_t start = 0;
+    std::size_t at = 0;
+    while (at < data.size()) {
+        // Walk characters as the converter does, so that a piece never splits one.
+        at += lead[data[at]] && at + 1 < data.size() ? std::size_t{2} : std::size_t{1};
+        if (at - start >= kPiece || at >= data.size()) {
+            text += DecodeAnsi(data.subspan(start, at - start));
+            start = at;
+        }
+    }
+    return text;
 }
 
 } // namespace vantrel

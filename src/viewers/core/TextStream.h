@@ -26,4 +26,8 @@ TextStreamCheck CheckTextStream(Bytes data, std::size_t chunk = kTextStreamChunk
 // page; up to a terminating zero.
 std::u16string DecodePlainText(Bytes data, bool unicode);
 
+// The ANSI code page's text of a whole file, converted a piece at a time at character
+// boundaries, so that a large file needs no conversion buffer of several times its size.
+std::u16string DecodeAnsiInPieces(Bytes data);
+
 } // namespace vantrel

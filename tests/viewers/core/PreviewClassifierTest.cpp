@@ -2,6 +2,8 @@
 
 #include "viewers/core/PreviewClassifier.h"
 
+#include "viewers/core/TextStream.h"
+
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -102,6 +104,16 @@ TEST(PreviewClassifier, TextStreamZeroRules) {
     longText[4095] = 'a';
     longText[4096] = 0;
     EXPECT_EQ(Classify(longText).kind, PreviewKind::text);
+}
+
+TEST(PreviewClassifier, LargeTextIsConvertedInPiecesWithoutSplittingCharacters) {
+    // 日 (0x93 0xFA) straddles every piece boundary when the text is shifted by one byte.
+    std::string text = "a";
+    while (text.size() < 3 * 1024 * 1024)
+        text += "\x93\xfa";
+    const std::u16string decoded = DecodeAnsiInPieces(FromText(text));
+    ASSERT_EQ(decoded.size(), 1 + (text.size() - 1) / 2);
+    EXPECT_EQ(decoded.find_first_not_of(u"a日"), std::u16string::npos);
 }
 
 TEST(PreviewClassifier, HugeFilesAreNeverLoaded) {
