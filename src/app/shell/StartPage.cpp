@@ -32,14 +32,22 @@ void StartPage::setHovering(bool on) {
 void StartPage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const qreal ratio = devicePixelRatioF();
-    // Outside the 1012 x 610 canvas (a larger window) the picture's edge colour goes on.
     const QPixmap canvas = LoadBitmap(149, ratio);
-    if (!edge_.isValid())
-        edge_ = canvas.isNull()
-                    ? palette().window().color()
-                    : canvas.toImage().pixelColor(canvas.width() - 1, canvas.height() - 1);
-    painter.fillRect(rect(), edge_);
-    painter.drawPixmap(0, 0, canvas);
+    if (canvas.isNull()) {
+        painter.fillRect(rect(), palette().window());
+    } else {
+        // A window larger than the canvas continues its last column and row.
+        const int w = kWidth, h = kHeight;
+        const int px = static_cast<int>(w * ratio), py = static_cast<int>(h * ratio);
+        if (width() > w)
+            painter.drawPixmap(QRect(w, 0, width() - w, h), canvas, QRect(px - 1, 0, 1, py));
+        if (height() > h)
+            painter.drawPixmap(QRect(0, h, w, height() - h), canvas, QRect(0, py - 1, px, 1));
+        if (width() > w && height() > h)
+            painter.drawPixmap(QRect(w, h, width() - w, height() - h), canvas,
+                               QRect(px - 1, py - 1, 1, 1));
+        painter.drawPixmap(0, 0, canvas);
+    }
     painter.drawPixmap(560, 32, LoadBitmap(sidePicture(), ratio));
 }
 

@@ -4,7 +4,6 @@
 // search, and the picture beside them. In detail mode the picture changes while the
 // pointer is over a button.
 
-#include <QColor>
 #include <QWidget>
 
 namespace vantrel {
@@ -37,7 +36,6 @@ private:
 
     bool detailMode_;
     bool hovering_ = false;
-    QColor edge_; // the picture's corner colour, beyond the canvas
     TesselBitmapFormWindow* easy_;
     TesselBitmapFormWindow* manual_;
 };
