@@ -73,6 +73,8 @@ std::string ArgParser::Value(const std::string& name, const std::string& fallbac
     return it == values_.end() ? fallback : it->second;
 }
 
-bool ArgParser::HasValue(const std::string& name) const { return values_.count(name) != 0; }
+bool ArgParser::HasValue(const std::string& name) const {
+    return values_.count(name) != 0;
+}
 
 } // namespace vantrel::cli

@@ -1,8 +1,9 @@
 #pragma once
 
 // vantrel-cli commands register themselves here, so adding a command means adding one
-// file. Exit codes: 0 success, 1 the work found a problem (failed files, nothing found),
-// 2 bad usage or an unusable source.
+// file. Exit codes: 0 success, 1 the work found a problem (failed or skipped files, a
+// folder not analysed, nothing found, a stop), 2 bad usage or an unusable source or
+// destination, 3 every file was written but some only in part.
 
 #include <functional>
 #include <map>
@@ -14,6 +15,14 @@ namespace vantrel::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitProblem = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitPartial = 3;
+
+// The exit-code lines of --help.
+inline constexpr char kExitCodesHelp[] =
+    "終了コード: 0 すべて成功、1 失敗・スキップ・解析できないフォルダ・中止があった、\n"
+    "           2 使い方の誤り、回収元または回収先が使えない、\n"
+    "           3 すべて書き込んだが、一部だけのファイル（partial）か切り詰めたファイル（cut）\n"
+    "             がある\n";
 
 struct Command {
     std::string name;

@@ -1,8 +1,8 @@
+#include "cli/Command.h"
+
 #include <iostream>
 #include <string>
 #include <vector>
-
-#include "cli/Command.h"
 
 using namespace vantrel::cli;
 
@@ -10,7 +10,8 @@ namespace {
 
 void PrintOverview(std::ostream& out) {
     out << "使い方: vantrel-cli <コマンド> [引数...]\n"
-           "ディスク、パーティション、ディスクイメージを読み取り専用で調べ、ファイルを回収します。\n\n"
+           "ディスク、パーティション、ディスクイメージを読み取り専用で調べ、ファイルを回収します。"
+           "\n\n"
            "コマンド:\n";
     for (const auto& [name, command] : Commands())
         out << "  " << name << std::string(name.size() < 10 ? 10 - name.size() : 1, ' ')

@@ -108,20 +108,12 @@ int RunRecover(const std::vector<std::string>& args) {
         return kExitProblem;
     }
 
-    const SalvageSummary& s = job.summary;
-    if (s.refused) {
-        std::cerr << "vantrel-cli: " << s.refusal << "\n";
-        return kExitUsage;
-    }
-    std::cout << "回収先: " << job.destination.string() << "\n"
-              << "回収したファイル: " << s.ok + s.cut << " / " << s.total << "（成功 " << s.ok
-              << "、切り詰め " << s.cut << "、スキップ " << s.skipped << "、失敗 " << s.failed
-              << "）\n"
-              << "マニフェスト: " << (job.destination / kManifestName).string() << "\n";
-    if (s.stopped)
-        std::cout << "回収は中止されました\n";
-    const bool everyOk = s.ok == s.total && !s.stopped && !s.endedByAnswer;
-    return everyOk ? kExitOk : kExitProblem;
+    // The worker's own log lines (on stderr) already gave the summary and any refusal;
+    // standard output names the manifest for scripts, when there is a whole one.
+    if (job.summary.manifestWritten)
+        std::cout << "マニフェスト: " << (job.destination / kManifestName).string() << "\n";
+    std::cout.flush();
+    return std::cout ? SalvageExitCode(job.summary) : kExitProblem;
 }
 
 const CommandRegistrar kRecover{{
@@ -142,8 +134,8 @@ const CommandRegistrar kRecover{{
         "NODE で直接指定したファイルは、フィルタにかかわらず回収します。\n" +
         kFilterOptionsHelp +
         "DIR/manifest.jsonl に各ファイルの結果と SHA-256 を書きます。Ctrl-C で、書き込み中の\n"
-        "ファイルを残さずに中止します。\n"
-        "終了コード: 0 すべて成功、1 失敗・スキップ・切り詰め・中止があった、2 使い方の誤り。\n",
+        "ファイルを残さずに中止します。\n" +
+        kExitCodesHelp,
     RunRecover,
 }};
 

@@ -1,6 +1,7 @@
 #include "cli/SalvageSession.h"
 
 #include "cli/BrowseTree.h"
+#include "cli/Command.h"
 #include "cli/RecoverProgress.h"
 #include "engine/request/RequestQueue.h"
 #include "platform/Terminal.h"
@@ -16,13 +17,16 @@ using namespace std::chrono_literals;
 
 // Handles one request from the worker on this thread; the answer of a question, if any,
 // goes into *answer.
-void Handle(const UiRequest& request, const RecoverPolicy& policy, RecoverProgress& progress,
-            std::ostream& err, int* answer) {
+// Log lines about another node than the run's own say which one.
+void Handle(const UiRequest& request, const RecoverPolicy& policy, const std::u16string& runTarget,
+            RecoverProgress& progress, std::ostream& err, int* answer) {
     switch (request.Message()) {
     case msg::kLogLine:
         // Analysis of each folder on the way would drown the useful lines.
         if (request.strings.size() == 2 && request.strings[1] != u"解析をしています") {
             progress.Clear();
+            if (request.strings[0] != runTarget)
+                err << PrintableName(request.strings[0]) << ": ";
             err << PrintableName(request.strings[1]) << "\n";
             progress.Redraw(true);
         }
@@ -79,7 +83,8 @@ bool RunSalvageSession(SalvageJob& job, const RecoverPolicy& policy, ResultNode*
         int answer = msg::kAnswerNone;
         {
             std::lock_guard payload(request->PayloadLock());
-            Handle(*request, policy, progress, err, &answer);
+            Handle(*request, policy, node ? node->Name() : std::u16string{}, progress, err,
+                   &answer);
             if (answer != msg::kAnswerNone)
                 request->SetAnswer(answer);
         }
@@ -90,6 +95,17 @@ bool RunSalvageSession(SalvageJob& job, const RecoverPolicy& policy, ResultNode*
     record.JoinWorker();
     progress.Clear();
     return true;
+}
+
+int SalvageExitCode(const SalvageSummary& s) {
+    if (s.refused)
+        return kExitUsage;
+    if (s.failed != 0 || s.skipped != 0 || s.stopped || s.endedByAnswer ||
+        s.foldersNotAnalysed != 0 || !s.manifestError.empty() || s.done != s.total)
+        return kExitProblem;
+    if (s.partial != 0 || s.cut != 0)
+        return kExitPartial;
+    return kExitOk;
 }
 
 } // namespace vantrel::cli

@@ -16,4 +16,7 @@ namespace vantrel::cli {
 bool RunSalvageSession(SalvageJob& job, const RecoverPolicy& policy, ResultNode* node,
                        std::ostream& err);
 
+// The exit code for a finished run: kExitOk only when every file came back whole.
+int SalvageExitCode(const SalvageSummary& summary);
+
 } // namespace vantrel::cli

@@ -125,14 +125,13 @@ int RunScan(const std::vector<std::string>& args) {
         const ScanRecoveryResult recovery =
             RecoverScanResults(*area, positional[0], SourceCompanions(*session),
                                parser.Value("--recover-to"), settings, policy, std::cerr);
-        if (!recovery.ran) {
-            std::cerr << "vantrel-cli: 回収できませんでした"
-                      << (recovery.refusal.empty() ? "" : ": " + recovery.refusal) << "\n";
-            return kExitProblem;
-        }
-        std::cerr << "回収: 成功 " << recovery.ok << "、失敗 " << recovery.failed << "、スキップ "
-                  << recovery.skipped << (recovery.stopped ? "（中断）" : "") << "\n";
-        problem = problem || recovery.failed != 0 || recovery.skipped != 0 || recovery.stopped;
+        // The salvage's log lines said why it could not start, and its summary.
+        if (!recovery.ran)
+            return kExitUsage;
+        if (recovery.exitCode != kExitOk && recovery.exitCode != kExitPartial)
+            problem = true;
+        else if (!problem && recovery.exitCode == kExitPartial)
+            return std::cout ? kExitPartial : kExitProblem;
     }
     return problem || !std::cout ? kExitProblem : kExitOk;
 }
@@ -155,7 +154,8 @@ const CommandRegistrar kScan{{
         "回収の確認（--recover-to のとき）:\n" +
         std::string(kPolicyOptionsHelp) + kFilterOptionsHelp +
         "ログ（日時、対象、内容）と進行状況は標準エラーに出力します。Ctrl-C でスキャンを止め、\n"
-        "それまでに見つかったものを表示します。\n",
+        "それまでに見つかったものを表示します。何も見つからなかったときも終了コードは 1 です。\n" +
+        kExitCodesHelp,
     RunScan,
 }};
 

@@ -39,10 +39,7 @@ ScanRecoveryResult RecoverScanResults(ResultNode& area, const std::string& sourc
         return result;
     const SalvageSummary& summary = job.summary;
     result.ran = !summary.refused;
-    result.ok = summary.ok + summary.cut;
-    result.failed = summary.failed;
-    result.skipped = summary.skipped;
-    result.stopped = summary.stopped;
+    result.exitCode = SalvageExitCode(summary);
     result.refusal = summary.refusal;
     return result;
 }

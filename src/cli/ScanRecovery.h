@@ -18,10 +18,7 @@ namespace vantrel::cli {
 
 struct ScanRecoveryResult {
     bool ran = false; // the salvage worker ran (the destination was usable)
-    std::uint64_t ok = 0;
-    std::uint64_t failed = 0;
-    std::uint64_t skipped = 0;
-    bool stopped = false;
+    int exitCode = 1; // as for `recover`
     std::string refusal;
 };
 

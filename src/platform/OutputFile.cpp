@@ -64,6 +64,14 @@ bool OutputFile::SetTimes(std::optional<std::int64_t> accessTime,
     return true;
 }
 
+bool OutputFile::Sync() {
+    if (::fsync(fd_) != 0) {
+        lastErrno_ = errno;
+        return false;
+    }
+    return true;
+}
+
 bool OutputFile::Close() {
     if (fd_ < 0)
         return true;
@@ -114,6 +122,19 @@ bool RenamePath(const std::string& from, const std::string& to, bool replace, in
     if (error)
         *error = errno;
     return false;
+}
+
+bool SyncFolder(const std::string& path, int* error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        if (error)
+            *error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    ::close(fd);
+    return true;
 }
 
 bool ExistingFileInfo(const std::string& path, std::uint64_t* size, std::int64_t* modifyTime) {

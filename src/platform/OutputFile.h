@@ -19,13 +19,16 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode 0644 (less the umask).
-    bool Create(const std::string& path);
+    [[nodiscard]] bool Create(const std::string& path);
     // Writes all size bytes, retrying interrupted and short writes.
-    bool Write(const void* data, std::size_t size);
+    [[nodiscard]] bool Write(const void* data, std::size_t size);
     // Access and modification times in seconds since 1970; an unknown one is left alone.
-    bool SetTimes(std::optional<std::int64_t> accessTime, std::optional<std::int64_t> modifyTime);
+    [[nodiscard]] bool SetTimes(std::optional<std::int64_t> accessTime,
+                                std::optional<std::int64_t> modifyTime);
+    // Waits until the data is on the disk (fsync).
+    [[nodiscard]] bool Sync();
     // Closes; false when the file system reported a late error (full disk on some).
-    bool Close();
+    [[nodiscard]] bool Close();
     bool IsOpen() const { return fd_ >= 0; }
     int LastErrno() const { return lastErrno_; }
 
@@ -36,10 +39,14 @@ private:
 
 // Renames from to to. Without replace an existing to is kept and the call fails with
 // EEXIST. The last component of to is never followed if it is a symbolic link.
-bool RenamePath(const std::string& from, const std::string& to, bool replace, int* error);
+[[nodiscard]] bool RenamePath(const std::string& from, const std::string& to, bool replace,
+                              int* error);
+// Waits until the folder's entries (a rename into it) are on the disk; error gets errno.
+[[nodiscard]] bool SyncFolder(const std::string& path, int* error);
 // Size and modification time of an existing file, as the file system reports them
 // (following links); false when it cannot be examined.
-bool ExistingFileInfo(const std::string& path, std::uint64_t* size, std::int64_t* modifyTime);
+[[nodiscard]] bool ExistingFileInfo(const std::string& path, std::uint64_t* size,
+                                    std::int64_t* modifyTime);
 // Removes a file (not a folder); true when it is gone.
 bool RemoveFile(const std::string& path);
 // The system's text for an errno value.

@@ -85,8 +85,8 @@ std::u16string FromUtf8(std::string_view text) {
             else
                 cp = (cp << 6) | (next & 0x3Fu);
         }
-        const bool overlong = (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) ||
-                              (extra == 3 && cp < 0x10000);
+        const bool overlong =
+            (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
         if (!ok || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
             out.push_back(u'\uFFFD');
             ++i;

@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -245,6 +246,71 @@ TEST(RecoverCommand, RefusesADestinationMountedFromTheSourceImage) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("回収元のイメージファイルの中"), std::string::npos) << run.err;
     EXPECT_FALSE(wrote);
+}
+
+// A FAT32 image cut short: what lies past its end is reported missing, not recovered.
+TEST(RecoverCommand, FilesCutShortArePartialWithTheirOwnExitCode) {
+    if (!HaveTool("mkfs.fat") || !HaveTool("mcopy"))
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path dir = ScratchDir("recover-cut");
+    const std::string image = Quote((dir / "cut.img").string());
+    ASSERT_EQ(RunCommand("cd " + Quote(dir.string()) + " && mkfs.fat -F 32 -C cut.img 40000 " +
+                         ">/dev/null && head -c 5000000 /dev/zero >big.bin && printf 12345678 " +
+                         ">small.txt && mcopy -i cut.img big.bin small.txt :: && truncate -s 5M " +
+                         image),
+              0);
+    const RecoverRun run =
+        Recover({(dir / "cut.img").string(), "--all", "--to", (dir / "out").string()});
+    EXPECT_EQ(run.status, 3) << run.err;
+    const std::string manifest = ReadAll(dir / "out" / "manifest.jsonl");
+    EXPECT_NE(manifest.find("\"status\":\"partial\",\"expected_size\":5000000,\"unread_bytes\":"),
+              std::string::npos)
+        << manifest;
+    EXPECT_NE(manifest.find("\"size\":0,\"condition\":6,\"deleted\":false,\"status\":\"partial\","
+                            "\"expected_size\":8,\"unread_bytes\":8"),
+              std::string::npos)
+        << manifest;
+    EXPECT_EQ(manifest.find("\"status\":\"ok\""), std::string::npos);
+    EXPECT_NE(run.err.find("一部のみ 2"), std::string::npos) << run.err;
+}
+
+// Small files whose manifest outgrows the file-size limit: every file is whole, but the
+// manifest is not, and that is no success.
+TEST(RecoverCommand, AManifestCutShortIsAFailure) {
+    const fs::path image = FatImage("fat12_volume.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path dir = ScratchDir("recover-short-manifest") / "out";
+    // README.TXT (100 bytes) forty times, each under its own name; the manifest passes the
+    // 4 KiB limit, and ignoring SIGXFSZ turns a write past it into an error (EFBIG).
+    std::string nodes;
+    for (int i = 0; i < 40; ++i)
+        nodes += " 1/3";
+    const std::string command = "trap '' XFSZ; ulimit -f 4; " +
+                                Quote(vantrel::testing::CliPath().string()) + " recover " +
+                                Quote(image.string()) + nodes + " --to " + Quote(dir.string()) +
+                                " >/dev/null 2>&1 </dev/null";
+    EXPECT_EQ(RunCommand("bash -c " + Quote(command)), 1);
+}
+
+// A read-only destination is refused before any file is tried, with the reason, and
+// the summary names no manifest that was never made.
+TEST(RecoverCommand, ReadOnlyDestinationIsRefusedWithTheReason) {
+    const fs::path image = FatImage("fat12_volume.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path dir = ScratchDir("recover-read-only");
+    const bool root = ::geteuid() == 0;
+    if (root ? RunCommand("mount -t tmpfs -o ro,size=64k tmpfs " + Quote(dir.string())) != 0
+             : ::chmod(dir.c_str(), 0555) != 0)
+        GTEST_SKIP() << "no read-only folder can be made here";
+    const RecoverRun run = Recover({image.string(), "--all", "--to", dir.string()});
+    if (root)
+        RunCommand("umount " + Quote(dir.string()));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("回収先のフォルダに書き込めません（"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("フォルダを作成できませんでした"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("マニフェスト"), std::string::npos) << run.out;
 }
 
 namespace {

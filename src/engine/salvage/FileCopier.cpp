@@ -38,6 +38,20 @@ bool CreateTemporary(const std::filesystem::path& folder, OutputFile& file, std:
 
 } // namespace
 
+bool CanCreateFiles(const std::filesystem::path& folder, std::string* error) {
+    OutputFile file;
+    std::string path;
+    if (!CreateTemporary(folder, file, &path, error)) {
+        *error = ErrnoText(file.LastErrno());
+        return false;
+    }
+    const bool closed = file.Close();
+    RemoveFile(path);
+    if (!closed)
+        *error = ErrnoText(file.LastErrno());
+    return closed;
+}
+
 CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
                             std::vector<std::uint8_t>& buffer) {
     CopyOutcome outcome;
@@ -47,7 +61,7 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
         return outcome;
 
     auto abandon = [&](CopyResult result, std::string error) {
-        file.Close();
+        (void)file.Close(); // the file is removed; the error that matters is already known
         RemoveFile(temporary);
         outcome.result = result;
         outcome.error = std::move(error);
@@ -75,8 +89,13 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
         if (task.afterPiece && !task.afterPiece(done))
             return abandon(CopyResult::Stopped, "回収を中止しました");
     }
+    // On the disk before it gets its final name, so that a power loss never leaves a
+    // complete-looking name over missing data.
+    if (!file.Sync())
+        return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
     // Times are set last: any write after them would change the modification time.
-    file.SetTimes(entry.accessTime, entry.modifyTime);
+    if (!file.SetTimes(entry.accessTime, entry.modifyTime))
+        outcome.warning = "更新日時を設定できませんでした（" + ErrnoText(file.LastErrno()) + "）";
     if (!file.Close())
         return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
 
@@ -91,6 +110,11 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
                             : "ファイル名を付けられませんでした（" + ErrnoText(renameError) + "）";
         return outcome;
     }
+    // The rename itself is on the disk only once the folder is.
+    int syncError = 0;
+    if (!SyncFolder(task.folder.string(), &syncError))
+        outcome.warning =
+            "フォルダをディスクに書き出せませんでした（" + ErrnoText(syncError) + "）";
     outcome.result = CopyResult::Done;
     outcome.sha256 = hash.FinishHex();
     return outcome;

@@ -21,6 +21,9 @@ struct CopyOutcome {
     std::string error; // UTF-8, for Failed and Stopped
     std::string sha256;
     std::uint64_t bytesWritten = 0;
+    // The file is whole, but its times could not be set or its name may not have reached
+    // the disk yet.
+    std::string warning;
 };
 
 struct CopyTask {
@@ -35,9 +38,13 @@ struct CopyTask {
     std::function<bool(std::uint64_t bytesDone)> afterPiece;
 };
 
+// Whether a new file can be created in folder (made under a temporary name and removed
+// at once); otherwise error says why.
+bool CanCreateFiles(const std::filesystem::path& folder, std::string* error);
+
 // Reads the entry from position 0 with ReadNext. buffer is reused between files.
-CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
-                            std::vector<std::uint8_t>& buffer);
+[[nodiscard]] CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
+                                          std::vector<std::uint8_t>& buffer);
 
 inline constexpr char kReplacesSourceText[] =
     "回収元のイメージファイルと同じファイルのため、置き換えません";

@@ -36,6 +36,9 @@ std::string ManifestLine(const ManifestRecord& record) {
                        ",\"condition\":" + std::to_string(record.condition) +
                        ",\"deleted\":" + (record.deleted ? "true" : "false") +
                        ",\"status\":" + JsonQuote(record.status);
+    if (record.status == "partial")
+        line += ",\"expected_size\":" + std::to_string(record.expectedSize) +
+                ",\"unread_bytes\":" + std::to_string(record.unreadBytes);
     if (!record.error.empty())
         line += ",\"error\":" + JsonQuote(record.error);
     if (!record.sha256.empty())
@@ -58,7 +61,10 @@ bool ManifestWriter::Append(const ManifestRecord& record) {
 }
 
 bool ManifestWriter::Close() {
-    return file_.Close();
+    if (!file_.IsOpen())
+        return true;
+    const bool synced = file_.Sync();
+    return file_.Close() && synced;
 }
 
 } // namespace vantrel

@@ -17,8 +17,11 @@ struct ManifestRecord {
     std::uint64_t size = 0;
     int condition = 0;
     bool deleted = false;
-    std::string status; // "ok", "cut", "skipped", "failed"
+    std::string status; // "ok", "partial", "cut", "skipped", "failed"
     std::string error;  // only for "failed"
+    // Only for "partial": the size the file system recorded and the bytes not written.
+    std::uint64_t expectedSize = 0;
+    std::uint64_t unreadBytes = 0;
     std::string sha256; // of the bytes written; empty when nothing was written
 };
 
@@ -31,9 +34,10 @@ std::string ManifestLine(const ManifestRecord& record);
 class ManifestWriter {
 public:
     // Replaces any earlier manifest in the folder (never writing through a link).
-    bool Open(const std::string& folder);
-    bool Append(const ManifestRecord& record);
-    bool Close();
+    [[nodiscard]] bool Open(const std::string& folder);
+    [[nodiscard]] bool Append(const ManifestRecord& record);
+    // Flushes the manifest to the disk and closes it.
+    [[nodiscard]] bool Close();
     bool IsOpen() const { return file_.IsOpen(); }
     int LastErrno() const { return file_.LastErrno(); }
 

@@ -145,10 +145,22 @@ void SalvageRun::RecoverFile(FileEntry& entry, const ResultNode* parent,
         PostProgress(copy.bytesWritten, true);
         outcome.bytesWritten = copy.bytesWritten;
         if (copy.result == CopyResult::Done) {
+            if (!copy.warning.empty())
+                Log(copy.warning + ": " + outcome.relativePath);
             outcome.sha256 = copy.sha256;
             outcome.status = byteCount < entry.size ? SalvageStatus::Cut : SalvageStatus::Ok;
             if (outcome.status == SalvageStatus::Cut)
                 Log("4GBに切り詰めて回収しました: " + outcome.relativePath);
+            if (entry.MissingBytes() > 0 && outcome.status == SalvageStatus::Ok) {
+                outcome.status = SalvageStatus::Partial;
+                outcome.expectedSize = entry.recordedSize;
+                outcome.unreadBytes = entry.MissingBytes();
+                Log("一部だけ回収しました: " + outcome.relativePath + "（記録されたサイズ " +
+                    std::to_string(outcome.expectedSize) + " バイトのうち " +
+                    std::to_string(outcome.unreadBytes) +
+                    " バイトは、データがディスクの範囲外にあるかたどれないため書き込めませんでした"
+                    "）");
+            }
             job_.recovered.push_back(&entry);
         } else {
             outcome.status = SalvageStatus::Failed;
@@ -165,6 +177,9 @@ void SalvageRun::Finish(SalvageOutcome outcome, FileEntry& entry) {
     case SalvageStatus::Ok:
         ++summary.ok;
         break;
+    case SalvageStatus::Partial:
+        ++summary.partial;
+        break;
     case SalvageStatus::Cut:
         ++summary.cut;
         break;
@@ -175,7 +190,8 @@ void SalvageRun::Finish(SalvageOutcome outcome, FileEntry& entry) {
         ++summary.failed;
         break;
     }
-    if (manifest_.IsOpen()) {
+    // After a failed line the manifest is incomplete anyway; later lines would only hide it.
+    if (manifest_.IsOpen() && job_.summary.manifestError.empty()) {
         ManifestRecord record;
         record.path = outcome.relativePath;
         record.source = job_.describeSource
@@ -188,7 +204,10 @@ void SalvageRun::Finish(SalvageOutcome outcome, FileEntry& entry) {
         record.status = SalvageStatusWord(outcome.status);
         record.error = outcome.error;
         record.sha256 = outcome.sha256;
-        manifest_.Append(record);
+        record.expectedSize = outcome.expectedSize;
+        record.unreadBytes = outcome.unreadBytes;
+        if (!manifest_.Append(record))
+            ManifestFailed("書き込めませんでした");
     }
     if (job_.onFileDone)
         job_.onFileDone(outcome);

@@ -11,6 +11,8 @@ const char* SalvageStatusWord(SalvageStatus status) {
     switch (status) {
     case SalvageStatus::Ok:
         return "ok";
+    case SalvageStatus::Partial:
+        return "partial";
     case SalvageStatus::Cut:
         return "cut";
     case SalvageStatus::Skipped:

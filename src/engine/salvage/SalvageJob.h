@@ -32,8 +32,10 @@ struct SalvageItem {
     std::u16string folderName;
 };
 
-enum class SalvageStatus { Ok, Cut, Skipped, Failed };
-const char* SalvageStatusWord(SalvageStatus status); // "ok", "cut", "skipped", "failed"
+// Partial: written, but shorter than the size the file system recorded.
+enum class SalvageStatus { Ok, Partial, Cut, Skipped, Failed };
+// "ok", "partial", "cut", "skipped", "failed"
+const char* SalvageStatusWord(SalvageStatus status);
 
 struct SalvageOutcome {
     const FileEntry* entry = nullptr;
@@ -43,12 +45,15 @@ struct SalvageOutcome {
     std::string error; // UTF-8, for failed files
     std::string sha256;
     std::uint64_t bytesWritten = 0;
+    std::uint64_t expectedSize = 0; // for partial files: the size the file system recorded
+    std::uint64_t unreadBytes = 0;  // for partial files: bytes of it that were not written
 };
 
 struct SalvageSummary {
     std::uint64_t total = 0;
     std::uint64_t done = 0; // files handled, whatever their outcome
     std::uint64_t ok = 0;
+    std::uint64_t partial = 0;
     std::uint64_t cut = 0;
     std::uint64_t skipped = 0;
     std::uint64_t failed = 0;
@@ -56,6 +61,10 @@ struct SalvageSummary {
     bool endedByAnswer = false; // cancel at the overwrite question, no at the failure one
     bool refused = false;       // the destination could not be used at all
     std::string refusal;
+    // Folders whose analysis failed or stalled: some of their files may be missing.
+    std::uint64_t foldersNotAnalysed = 0;
+    bool manifestWritten = false; // the manifest was created and every line of it written
+    std::string manifestError;    // why not, when one was asked for
 };
 
 struct SalvageJob {

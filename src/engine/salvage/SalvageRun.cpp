@@ -100,8 +100,7 @@ int SalvageRun::Run() {
         job_.summary.total = total;
         PostWaiting(msg::kSalvageStart, total, nullptr);
         if (job_.writeManifest && !manifest_.Open(job_.destination.string()))
-            Log("manifest.jsonl を作成できませんでした（" + ErrnoText(manifest_.LastErrno()) +
-                "）");
+            ManifestFailed("作成できませんでした");
         FolderNamer top = NamerFor(job_.destination, true);
         for (const SalvageItem& item : job_.items) {
             if (ended_)
@@ -114,7 +113,12 @@ int SalvageRun::Run() {
                 RecoverFolder(*item.folder, job_.destination / top.Assign(name), 0);
             }
         }
-        manifest_.Close();
+        if (manifest_.IsOpen()) {
+            if (manifest_.Close())
+                job_.summary.manifestWritten = job_.summary.manifestError.empty();
+            else
+                ManifestFailed("閉じるときにエラーが起きました");
+        }
     }
 
     const SalvageSummary& s = job_.summary;
@@ -123,9 +127,10 @@ int SalvageRun::Run() {
     const bool completed = !s.stopped && !s.endedByAnswer && !s.refused;
     record_.ChangeJobState(kJobRunning, completed ? kJobDone : kJobFailed);
     const int state = record_.GetJobState();
-    Log("回収したファイル: " + std::to_string(s.ok + s.cut) + " / " + std::to_string(s.total) +
-        "（切り詰め " + std::to_string(s.cut) + "、スキップ " + std::to_string(s.skipped) +
-        "、失敗 " + std::to_string(s.failed) + "）");
+    Log("回収したファイル: " + std::to_string(s.ok + s.partial + s.cut) + " / " +
+        std::to_string(s.total) + "（完全 " + std::to_string(s.ok) + "、一部のみ " +
+        std::to_string(s.partial) + "、切り詰め " + std::to_string(s.cut) + "、スキップ " +
+        std::to_string(s.skipped) + "、失敗 " + std::to_string(s.failed) + "）");
     std::string endLine = "回収は終了しました";
     if (job_.detailMode)
         endLine += "(" + ToUtf8(JobStateWord(state)) + ")";
@@ -153,13 +158,29 @@ bool SalvageRun::PrepareDestination() {
     }
     std::error_code error;
     std::filesystem::create_directories(job_.destination, error);
-    if (!std::filesystem::is_directory(job_.destination, error))
-        return Refuse("回収先のフォルダを作成できませんでした: " + job_.destination.string());
+    if (!std::filesystem::is_directory(job_.destination))
+        return Refuse("回収先のフォルダを作成できませんでした（" +
+                      (error ? error.message() : std::string("フォルダではありません")) +
+                      "）: " + job_.destination.string());
+    // Files are only ever created, never opened for writing: a file made and removed at
+    // once shows whether anything can be written here (read-only mounts, permissions).
+    std::string probeError;
+    if (!CanCreateFiles(job_.destination.string(), &probeError))
+        return Refuse("回収先のフォルダに書き込めません（" + probeError +
+                      "）: " + job_.destination.string());
     if (job_.writeManifest && IsSourceFile(job_.destination / kManifestName))
         return Refuse(std::string("回収元のイメージファイルを置き換えることになるため、") +
                       kManifestName +
                       " を書けません: " + (job_.destination / kManifestName).string());
     return true;
+}
+
+void SalvageRun::ManifestFailed(const std::string& what) {
+    if (!job_.summary.manifestError.empty())
+        return; // one line is enough; later lines are not written either
+    job_.summary.manifestError =
+        std::string(kManifestName) + " を" + what + "（" + ErrnoText(manifest_.LastErrno()) + "）";
+    Log(job_.summary.manifestError);
 }
 
 bool SalvageRun::Refuse(const std::string& reason) {
@@ -210,8 +231,14 @@ bool SalvageRun::AnalyseNode(ResultNode& node) {
         }
         if (step == kStepComplete || step == kStepFailed || ++stuck > kMaxStepsWithoutProgress) {
             node.SetAnalysed(true);
-            if (step != kStepComplete)
+            if (step != kStepComplete) {
+                ++job_.summary.foldersNotAnalysed;
                 LogFor(node.Name(), u"解析に失敗しました");
+                Log("フォルダを最後まで解析できませんでした: " + NodePath(&node) +
+                    (step == kStepFailed ? "（ディスクを読めないか、フォルダの構造が壊れています）"
+                                         : "（解析が先に進まなくなりました）") +
+                    "。このフォルダのファイルは一部しか回収されないことがあります");
+            }
             return true;
         }
         if (step != last)

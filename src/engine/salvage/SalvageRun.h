@@ -30,6 +30,7 @@ private:
     // Walking.
     bool PrepareDestination();
     bool Refuse(const std::string& reason);
+    void ManifestFailed(const std::string& what);
     // Whether path is the examined image file (or the file behind the examined loop
     // device) under any of its names.
     bool IsSourceFile(const std::filesystem::path& path) const;

@@ -30,6 +30,7 @@ bool FileEntry::AttachToWindow(CDiskWindow* dataWindow) {
     entryId = kNoEntryId;
     extents.Clear();
     size = 0;
+    recordedSize = 0;
     sectorSize = 0;
     readPosition = 0;
     unreadBytes = 0;

@@ -52,6 +52,8 @@ public:
 
     // The stored key (MFT record number) when non-zero, else the first LBA of the data.
     std::uint64_t Key() const { return key != 0 ? key : extents.FirstLba(); }
+    // Bytes of the recorded size that cannot be read.
+    std::uint64_t MissingBytes() const { return recordedSize > size ? recordedSize - size : 0; }
 
     bool deleted = false;
     bool doubtful = false; // the extent was reconstructed or does not match the size
@@ -71,6 +73,9 @@ public:
     std::shared_ptr<FileDataSource> dataSource;
     ExtentList extents;
     std::uint64_t size = 0;
+    // The size the file system recorded when only part of it (size bytes) could be
+    // located, say past the end of a cut image; 0 when size is the whole file.
+    std::uint64_t recordedSize = 0;
     std::uint32_t sectorSize = 0;
     std::uint64_t readPosition = 0;
     // Data bytes in sectors the disk could not give (areas a rescue map marks as not

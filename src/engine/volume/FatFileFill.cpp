@@ -44,6 +44,7 @@ bool FillFatFileEntry(FileEntry& entry, FatTable& table, const FatDirEntry& dirE
     entry.size = IsDirectory(dirEntry) ? extentBytes : dirEntry.fileSize;
     entry.condition = RateCondition(entry);
     if (entry.size > extentBytes) {
+        entry.recordedSize = entry.size;
         entry.size = extentBytes;
         entry.condition = kConditionVeryPoor;
     }

@@ -58,6 +58,10 @@ bool FillNtfsFileEntry(FileEntry& entry, const std::shared_ptr<NtfsVolume>& volu
             entry.residentData->resize(static_cast<std::size_t>(entry.size));
         entry.size = entry.residentData->size();
     } else {
+        // The runs may cover less than the recorded size; only what they cover is read.
+        const std::uint64_t recorded = data->header.dataSize & 0xFFFFFFFFFFFFull;
+        if (recorded > entry.size)
+            entry.recordedSize = recorded;
         for (const NtfsExtent& extent : data->extents)
             entry.extents.Append(extent.IsSparse() ? kSparseExtentLba : extent.lba, extent.sectors);
         if (data->IsCompressed())
