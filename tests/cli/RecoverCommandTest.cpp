@@ -129,7 +129,7 @@ TEST_P(RecoverFatImage, AllReproducesEveryFileByteForByteDeletedOnesIncluded) {
     EXPECT_GE(files, 12);
     // MANIFEST.TXT itself is a recovered file too.
     EXPECT_EQ(manifest.size(), static_cast<std::size_t>(files) + 1);
-    EXPECT_NE(run.out.find("失敗 0"), std::string::npos);
+    EXPECT_NE(run.err.find("失敗 0"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, RecoverFatImage,
