@@ -2,6 +2,7 @@
 
 #include "skin/Fonts.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
@@ -205,6 +206,19 @@ void DumpView::wheelEvent(QWheelEvent* event) {
         LineUp();
     else if (delta < 0)
         LineDown();
+    event->accept();
+}
+
+void DumpView::keyPressEvent(QKeyEvent* event) {
+    // The arrows and page keys reach the scroll bar; Home and End act as 先頭 and 最終.
+    if (event->key() == Qt::Key_Home) {
+        First();
+    } else if (event->key() == Qt::Key_End) {
+        Last();
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
     event->accept();
 }
 

@@ -314,6 +314,10 @@ private slots:
         view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(view->Top(), 16u);
         QCOMPARE(view->verticalScrollBar()->value(), 1);
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(view->Top(), 16u + DumpPageDown(0, view->VisibleLines(), 1000));
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(view->Top(), DumpLast(1000, view->VisibleLines()));
 
         frame.AskAddress();
         auto* dialog = frame.findChild<CSetAddressDlg*>();
