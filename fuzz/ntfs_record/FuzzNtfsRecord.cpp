@@ -4,6 +4,7 @@
 
 #include "../ntfs_support/FuzzDisk.h"
 #include "fs/ntfs/MftRecord.h"
+#include "fs/ntfs/NtfsDeletedChildren.h"
 #include "fs/ntfs/NtfsDirectory.h"
 #include "fs/ntfs/NtfsFile.h"
 #include "fs/ntfs/NtfsMftSelfRecord.h"
@@ -53,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::vector<NtfsDirectoryEntry> entries;
     ListNtfsDirectory(volume, 5, &entries);
+    // Every record slot holds the input, so a record not in use is read as a deleted child.
+    NtfsDeletedChildren deleted;
+    deleted.Of(volume, 5);
     std::u16string label;
     volume.ReadVolumeLabel(&label);
     // As a raw scan finds it: at the MFT's LBA, numbered through the map.

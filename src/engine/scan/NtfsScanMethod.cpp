@@ -20,6 +20,7 @@ constexpr std::size_t kSelfRecordBytes = 512;
 void NtfsScanMethod::Reset() {
     SectorScanMethod::Reset();
     volume_.reset();
+    deletedChildren_ = std::make_shared<NtfsDeletedChildren>();
     taken_.clear();
 }
 
@@ -60,6 +61,7 @@ bool NtfsScanMethod::TryVolume(std::shared_ptr<NtfsVolume> volume) {
     if (!mft.ReadNext(head.data(), head.size()) || !IsMftSelfRecord(Bytes(head)))
         return false;
     volume_ = std::move(volume);
+    deletedChildren_ = std::make_shared<NtfsDeletedChildren>();
     return true;
 }
 
@@ -113,7 +115,7 @@ void NtfsScanMethod::TakeRecord(std::uint64_t recordNumber) {
     if (!taken_.insert(recordNumber).second)
         return;
     auto folder = std::make_unique<NtfsFolderNode>();
-    if (folder->SetUpFolder(volume_, recordNumber)) {
+    if (folder->SetUpFolder(volume_, recordNumber, deletedChildren_)) {
         if (folder->Name() != u".")
             AddFoundFolder(std::move(folder));
         return;

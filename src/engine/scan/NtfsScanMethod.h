@@ -5,6 +5,7 @@
 // met in the raw sectors, deleted ones included, as a folder or a file.
 
 #include "engine/scan/SectorScanMethod.h"
+#include "fs/ntfs/NtfsDeletedChildren.h"
 #include "fs/ntfs/NtfsVolume.h"
 
 #include <memory>
@@ -33,6 +34,8 @@ private:
     void TakeRecord(std::uint64_t recordNumber);
 
     std::shared_ptr<NtfsVolume> volume_; // shared with the folders and files found
+    // Shared by the folders found, so that the MFT is read once for all of them.
+    std::shared_ptr<NtfsDeletedChildren> deletedChildren_ = std::make_shared<NtfsDeletedChildren>();
     std::unordered_set<std::uint64_t> taken_;
 };
 

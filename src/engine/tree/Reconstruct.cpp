@@ -14,6 +14,8 @@ namespace {
 constexpr std::uint64_t kNoKey = ~std::uint64_t{0};
 // Levels below a top-level folder that reconstruction gathers.
 constexpr int kGatherDepth = 130;
+// Folders folded between two compactions of the top level.
+constexpr std::uint64_t kCompactionSteps = 1024;
 
 // Marks duplicates. Of two live copies the earlier stays, of a live and a deleted copy the
 // live one, of two deleted copies the later one. Items without a key (an empty file has
@@ -76,10 +78,21 @@ bool IsCopyOf(const ResultNode& g, const ResultNode& f) {
 
 } // namespace
 
+void ScanResultNode::ClearRebuild() {
+    indexed_ = false;
+    foldersByKey_.clear();
+    doneByName_.clear();
+    gone_.clear();
+    reachableFileKeys_.clear();
+    reachableEntries_.clear();
+    stepsSinceCompaction_ = 0;
+}
+
 void ScanResultNode::MergeDuplicates() {
     cursor_ = 0;
     FolderKeys().Clear();
     FileKeys().Clear();
+    ClearRebuild();
     const auto folders = MarkDuplicates(
         Children(), [](const ResultNode& node) { return node.Key(); },
         [](const ResultNode& node) { return node.IsDeleted(); });
@@ -91,50 +104,122 @@ void ScanResultNode::MergeDuplicates() {
 }
 
 StepResult ScanResultNode::ReconstructStep() {
-    if (ChildCount() == 0 || cursor_ >= ChildCount())
+    if (!indexed_) {
+        indexed_ = true;
+        for (const auto& child : Children())
+            if (child->Key() != kNoKey)
+                foldersByKey_[child->Key()].push_back(child.get());
+    }
+    while (cursor_ < ChildCount() && gone_.contains(Child(static_cast<std::size_t>(cursor_))))
+        ++cursor_;
+    if (cursor_ >= ChildCount()) {
+        Compact();
         return kStepComplete;
+    }
     ResultNode* f = Child(static_cast<std::size_t>(cursor_));
     if (!f)
         return kStepFailed;
-    if (!f->IsDeleted()) {
-        f->FolderKeys().Clear();
-        f->FileKeys().Clear();
+    FoldFolder(*f);
+    ++cursor_;
+    if (cursor_ >= ChildCount()) {
+        Compact();
+        return kStepComplete;
+    }
+    // Compacting every step would make the rebuild quadratic in the number of folders;
+    // now and then keeps a stopped rebuild's top level close to done.
+    if (++stepsSinceCompaction_ >= kCompactionSteps)
+        Compact();
+    return cursor_ == 0 ? 1 : cursor_;
+}
+
+void ScanResultNode::FoldFolder(ResultNode& f) {
+    if (!f.IsDeleted()) {
+        f.FolderKeys().Clear();
+        f.FileKeys().Clear();
         std::unordered_set<std::uint64_t> visited;
-        if (f->Key() != kNoKey)
-            visited.insert(f->Key());
-        Gather(*f, *f, 0, visited);
+        if (f.Key() != kNoKey)
+            visited.insert(f.Key());
+        Gather(f, f, 0, visited);
+        for (const std::uint64_t key : f.FileKeys().Keys())
+            reachableFileKeys_.insert(key);
+        for (const std::uint64_t key : f.FolderKeys().Keys())
+            if (const auto found = foldersByKey_.find(key); found != foldersByKey_.end())
+                for (ResultNode* g : found->second)
+                    if (g != &f)
+                        gone_.insert(g);
+    }
 
-        RemoveFiles([&](const FileEntry& file) { return f->FileKeys().Contains(file.Key()); });
+    // The same on-disk entries below f, deleted branches and deleted folders included: a
+    // top-level deleted folder or a file that is one of them is shown under f. A live
+    // top-level folder stays unless a live path reaches it (above), as a deleted entry
+    // may name a cluster or record that a live folder has taken since.
+    std::unordered_set<std::uint64_t> visited;
+    if (f.Key() != kNoKey)
+        visited.insert(f.Key());
+    std::vector<std::uint64_t> folderKeys;
+    CollectEntries(f, 0, visited, folderKeys);
+    for (const std::uint64_t key : folderKeys)
+        if (const auto found = foldersByKey_.find(key); found != foldersByKey_.end())
+            for (ResultNode* g : found->second)
+                if (g != &f && g->IsDeleted())
+                    gone_.insert(g);
 
-        std::unordered_set<const ResultNode*> gone;
-        for (const auto& other : Children())
-            if (other.get() != f && f->FolderKeys().Contains(other->Key()))
-                gone.insert(other.get());
-        for (std::size_t i = 0; i < cursor_; ++i) {
-            ResultNode* g = Child(i);
-            if (gone.contains(g) || !IsCopyOf(*g, *f))
+    if (!f.IsDeleted()) {
+        // Folders before f with its name, in their order: a live copy keeps f out, a
+        // deleted one goes.
+        for (ResultNode* g : doneByName_[f.Name()]) {
+            if (gone_.contains(g) || !IsCopyOf(*g, f))
                 continue;
             if (g->IsDeleted()) {
-                gone.insert(g);
+                gone_.insert(g);
             } else {
-                gone.insert(f);
+                gone_.insert(&f);
                 break;
             }
         }
-
-        // Keep the cursor on f, or on the folder that took its place when f went.
-        std::uint64_t before = 0;
-        for (std::size_t i = 0; i < cursor_; ++i)
-            if (!gone.contains(Child(i)))
-                ++before;
-        const bool fGone = gone.contains(f);
-        RemoveChildren([&](const ResultNode& node) { return gone.contains(&node); });
-        cursor_ = before;
-        if (fGone)
-            return cursor_ >= ChildCount() ? kStepComplete : (cursor_ == 0 ? 1 : cursor_);
     }
-    ++cursor_;
-    return cursor_ >= ChildCount() ? kStepComplete : cursor_;
+    doneByName_[f.Name()].push_back(&f);
+}
+
+void ScanResultNode::CollectEntries(ResultNode& node, int depth,
+                                    std::unordered_set<std::uint64_t>& visited,
+                                    std::vector<std::uint64_t>& folderKeys) {
+    if (!AnalyseCompletely(node))
+        return;
+    for (const auto& file : node.Files())
+        if (file->entryId != kNoEntryId)
+            reachableEntries_.insert(file->entryId);
+    for (const auto& child : node.Children()) {
+        const std::uint64_t key = child->Key();
+        if (key != kNoKey)
+            folderKeys.push_back(key);
+        if (depth < kGatherDepth && (key == kNoKey || visited.insert(key).second))
+            CollectEntries(*child, depth + 1, visited, folderKeys);
+    }
+}
+
+void ScanResultNode::Compact() {
+    stepsSinceCompaction_ = 0;
+    if (!gone_.empty()) {
+        std::uint64_t before = 0;
+        for (std::size_t i = 0; i < cursor_ && i < ChildCount(); ++i)
+            if (!gone_.contains(Child(i)))
+                ++before;
+        const auto isGone = [&](ResultNode* g) { return gone_.contains(g); };
+        for (auto& [key, folders] : foldersByKey_)
+            std::erase_if(folders, isGone);
+        for (auto& [name, folders] : doneByName_)
+            std::erase_if(folders, isGone);
+        RemoveChildren([&](const ResultNode& node) { return gone_.contains(&node); });
+        gone_.clear();
+        cursor_ = before;
+    }
+    if (reachableFileKeys_.empty() && reachableEntries_.empty())
+        return;
+    RemoveFiles([&](const FileEntry& file) {
+        return reachableFileKeys_.contains(file.Key()) ||
+               (file.entryId != kNoEntryId && reachableEntries_.contains(file.entryId));
+    });
 }
 
 } // namespace vantrel

@@ -39,6 +39,7 @@ void ScanResultNode::Reset() {
     cursor_ = 0;
     FolderKeys().Clear();
     FileKeys().Clear();
+    ClearRebuild();
 }
 
 void ScanResultNode::AttachMethod(std::unique_ptr<ScanMethod> method) {
@@ -47,6 +48,7 @@ void ScanResultNode::AttachMethod(std::unique_ptr<ScanMethod> method) {
     FolderKeys().Clear();
     FileKeys().Clear();
     cursor_ = 0;
+    ClearRebuild();
     method_ = std::move(method);
 }
 

@@ -9,6 +9,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace vantrel {
 
@@ -41,16 +45,35 @@ public:
     // two deleted copies the later, of two live copies the earlier.
     void MergeDuplicates();
     // One top-level folder per step: files and folders reachable below it leave the top
-    // level, and copies of it found earlier are folded. All ones when done.
+    // level, and copies of it found earlier are folded. All ones when done. Top-level
+    // items that are the same on-disk entry as one below a folder (deleted and empty
+    // files included) leave the top level too. Linear in what the folders hold: maps from
+    // keys to folders, and the top level compacted now and then rather than every step.
     StepResult ReconstructStep();
     std::uint64_t Cursor() const { return cursor_; }
 
 private:
+    void ClearRebuild();
+    void FoldFolder(ResultNode& f);
+    void CollectEntries(ResultNode& node, int depth, std::unordered_set<std::uint64_t>& visited,
+                        std::vector<std::uint64_t>& folderKeys);
+    // Takes the folders and files marked to leave out of the top level.
+    void Compact();
+
     CDiskWindow* window_ = nullptr; // not owned
     std::uint64_t start_ = 0;
     std::uint64_t length_ = 0;
     std::unique_ptr<ScanMethod> method_;
     std::uint64_t cursor_ = 0;
+
+    // Reconstruction's working state.
+    bool indexed_ = false;
+    std::unordered_map<std::uint64_t, std::vector<ResultNode*>> foldersByKey_;
+    std::unordered_map<std::u16string, std::vector<ResultNode*>> doneByName_;
+    std::unordered_set<const ResultNode*> gone_;
+    std::unordered_set<std::uint64_t> reachableFileKeys_; // live files below live folders
+    std::unordered_set<std::uint64_t> reachableEntries_;  // entryIds of every file below
+    std::uint64_t stepsSinceCompaction_ = 0;
 };
 
 } // namespace vantrel

@@ -47,6 +47,10 @@ bool FillNtfsFileEntry(FileEntry& entry, const std::shared_ptr<NtfsVolume>& volu
     entry.modifyTime = times.modification;
     entry.accessTime = times.access;
     entry.key = recordNumber;
+    entry.entryId = recordNumber | kNtfsEntryIdTag;
+    // A record that is not in use is a deleted file; its condition stays that of every
+    // NTFS file.
+    entry.deleted = !record.InUse();
 
     const NtfsAttribute* data = record.DataAttribute();
     if (!data || data->header.type != kAttributeData)

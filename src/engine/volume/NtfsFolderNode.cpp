@@ -5,6 +5,8 @@
 #include "fs/ntfs/NtfsDirectory.h"
 #include "platform/Utf.h"
 
+#include <unordered_set>
+
 namespace vantrel {
 
 namespace {
@@ -43,7 +45,8 @@ bool NtfsFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart,
     return true;
 }
 
-bool NtfsFolderNode::SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber) {
+bool NtfsFolderNode::SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber,
+                                 std::shared_ptr<NtfsDeletedChildren> deletedChildren) {
     Reset();
     if (!volume || !volume->IsOpen())
         return false;
@@ -52,9 +55,34 @@ bool NtfsFolderNode::SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64
         !record.FindAttribute(kAttributeIndexRoot, kLowestAttributeId))
         return false;
     volume_ = std::move(volume);
+    deletedChildren_ =
+        deletedChildren ? std::move(deletedChildren) : std::make_shared<NtfsDeletedChildren>();
     recordNumber_ = recordNumber;
+    sequence_ = record.Header().sequenceNumber;
     SetName(record.FileName());
+    SetDeleted(!record.InUse());
     return true;
+}
+
+bool NtfsFolderNode::HeldChildWith(std::uint16_t parentSequence) const {
+    // A folder's record gets the next sequence number when the folder is deleted.
+    return parentSequence == sequence_ ||
+           (IsDeleted() && SequenceAfterFree(parentSequence) == sequence_);
+}
+
+void NtfsFolderNode::AddListed(std::uint64_t recordNumber, bool mayBeFolder) {
+    // A record naming this folder or one above it would make the tree endless.
+    if (recordNumber == recordNumber_ || AncestorHasKey(*this, recordNumber))
+        return;
+    auto folder = std::make_unique<NtfsFolderNode>();
+    if (mayBeFolder && folder->SetUpFolder(volume_, recordNumber, deletedChildren_)) {
+        if (folder->Name() != u".")
+            AddChild(std::move(folder));
+        return;
+    }
+    auto file = std::make_unique<FileEntry>();
+    if (FillNtfsFileEntry(*file, volume_, recordNumber))
+        AddFile(std::move(file));
 }
 
 StepResult NtfsFolderNode::AnalyseStep() {
@@ -62,22 +90,16 @@ StepResult NtfsFolderNode::AnalyseStep() {
     std::vector<NtfsDirectoryEntry> entries;
     if (!volume_ || !ListNtfsDirectory(*volume_, recordNumber_, &entries))
         return kStepFailed;
+    std::unordered_set<std::uint64_t> listed;
     for (const NtfsDirectoryEntry& entry : entries) {
-        if (entry.isFolder) {
-            if (entry.name == u".")
-                continue;
-            auto folder = std::make_unique<NtfsFolderNode>();
-            // An index entry naming this folder or one above it would make the tree endless.
-            if (!folder->SetUpFolder(volume_, entry.recordNumber) ||
-                entry.recordNumber == recordNumber_ || AncestorHasKey(*this, entry.recordNumber))
-                continue;
-            AddChild(std::move(folder));
-        } else {
-            auto file = std::make_unique<FileEntry>();
-            if (FillNtfsFileEntry(*file, volume_, entry.recordNumber))
-                AddFile(std::move(file));
-        }
+        listed.insert(entry.recordNumber);
+        if (entry.isFolder && entry.name == u".")
+            continue;
+        AddListed(entry.recordNumber, entry.isFolder);
     }
+    for (const NtfsDeletedChild& child : deletedChildren_->Of(*volume_, recordNumber_))
+        if (HeldChildWith(child.parentSequence) && listed.insert(child.recordNumber).second)
+            AddListed(child.recordNumber, true);
     return kStepComplete;
 }
 

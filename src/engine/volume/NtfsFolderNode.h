@@ -4,6 +4,7 @@
 // record 5) or a folder below it or found by a scan. One analysis step lists its index.
 
 #include "engine/tree/ResultNode.h"
+#include "fs/ntfs/NtfsDeletedChildren.h"
 #include "fs/ntfs/NtfsVolume.h"
 
 #include <cstdint>
@@ -22,10 +23,14 @@ public:
     }
     // The same with the boot sector read from bootCopyLba (the backup in the last sector).
     bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart, std::uint64_t bootCopyLba);
-    // The folder of MFT record recordNumber; it must have an $INDEX_ROOT.
-    bool SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber);
+    // The folder of MFT record recordNumber; it must have an $INDEX_ROOT. A record that is
+    // not in use is a deleted folder. deletedChildren is shared by the folders of one
+    // volume (a new one when null).
+    bool SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber,
+                     std::shared_ptr<NtfsDeletedChildren> deletedChildren = nullptr);
 
-    // Lists the folder's index in one step: sub-folders become nodes, files entries.
+    // Lists the folder's index in one step, then its deleted files and folders (records
+    // not in use whose names point here): sub-folders become nodes, files entries.
     StepResult AnalyseStep() override;
     // The MFT record number.
     std::uint64_t Key() const override { return recordNumber_; }
@@ -34,8 +39,17 @@ public:
     std::uint64_t RecordNumber() const { return recordNumber_; }
 
 private:
-    std::shared_ptr<NtfsVolume> volume_; // shared by every folder of the volume
+    // True when a name whose parent reference carries parentSequence was given in this
+    // folder and not in a later one that reused the record.
+    bool HeldChildWith(std::uint16_t parentSequence) const;
+    // Adds record recordNumber as a sub-folder (when mayBeFolder and it has an index) or
+    // as a file.
+    void AddListed(std::uint64_t recordNumber, bool mayBeFolder);
+
+    std::shared_ptr<NtfsVolume> volume_;                   // shared by every folder of the volume
+    std::shared_ptr<NtfsDeletedChildren> deletedChildren_; // the same
     std::uint64_t recordNumber_ = 0;
+    std::uint16_t sequence_ = 0;
 };
 
 } // namespace vantrel

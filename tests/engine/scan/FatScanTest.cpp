@@ -165,3 +165,25 @@ TEST_F(FatScanTest, Fat32VolumeWithoutItsBootSectorIsFoundThroughTheCopy) {
     EXPECT_EQ(file->size, 4444u);
     EXPECT_EQ(ReadWhole(*file).front(), 'b');
 }
+
+// After a scan that rebuilt the boot record, deleted and empty files are listed once,
+// under their folders, and different deleted files stay apart.
+TEST_F(FatScanTest, EveryEntryIsListedOnceAfterTheRebuild) {
+    auto image = Fixture("scan-fat-deleted.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat or mtools missing";
+    auto scanned = DiskOver(std::move(image));
+    ASSERT_TRUE(scanned);
+    ScanResultNode& node = scanned->node;
+    ASSERT_TRUE(node.SelectMethod(kMethodFat));
+    ASSERT_TRUE(RunSearch(node));
+    ASSERT_TRUE(RunDetect(node));
+    ASSERT_TRUE(RunReconstruct(node));
+    EXPECT_EQ(FolderNames(node), (std::vector<std::string>{"ONE", "TWO"}));
+    EXPECT_EQ(FileNames(node), (std::vector<std::string>{"FILLER.BIN", "_ONE4.TXT"}));
+    const ResultNode* one = FindFolder(node, u"ONE");
+    const ResultNode* two = FindFolder(node, u"TWO");
+    ASSERT_TRUE(one && two);
+    EXPECT_EQ(FileNames(*one), (std::vector<std::string>{"EMPTY.DAT", "_ONE1.TXT"}));
+    EXPECT_EQ(FileNames(*two), (std::vector<std::string>{"KEEP.TXT", "_ONE2.TXT", "_ONE3.DAT"}));
+}

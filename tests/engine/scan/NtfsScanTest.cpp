@@ -3,6 +3,7 @@
 #include "engine/scan/MethodSelection.h"
 #include "engine/scan/NtfsScanMethod.h"
 #include "engine/tree/FileEntry.h"
+#include "engine/volume/NtfsFolderNode.h"
 #include "platform/Utf.h"
 
 #include <cstdlib>
@@ -117,4 +118,78 @@ TEST_F(NtfsScanTest, VolumeWithoutBootSectorIsFoundThroughTheMftAtSectorZero) {
 
 TEST_F(NtfsScanTest, VolumeWithoutBootSectorIsFoundThroughTheMftAtSector63) {
     ScanWithoutBootSector(63);
+}
+
+namespace {
+
+// The names of a folder's files or sub-folders, "*" after deleted ones, in order.
+template <typename List>
+std::vector<std::u16string> Marked(const List& items) {
+    std::vector<std::u16string> names;
+    for (const auto& item : items) {
+        if constexpr (std::is_same_v<typename List::value_type, std::unique_ptr<FileEntry>>)
+            names.push_back(item->name + (item->deleted ? u"*" : u""));
+        else
+            names.push_back(item->Name() + (item->IsDeleted() ? u"*" : u""));
+    }
+    return names;
+}
+
+} // namespace
+
+// Deleted records show in the folder their name points to, as existing folders and after
+// a scan's rebuild; a scan calls them deleted and lists each once.
+TEST(NtfsDeletedRecords, ShowUnderTheirFoldersInListingsAndAfterAScan) {
+#ifdef VANTREL_NTFS_TOOL
+    ::setenv("VANTREL_NTFS_TOOL", VANTREL_NTFS_TOOL, 1);
+    const auto path = HaveTool("mkntfs") ? BuildFixture("ntfs-deleted.sh", "ntfs-deleted.img")
+                                         : std::filesystem::path{};
+#else
+    const std::filesystem::path path;
+#endif
+    if (path.empty())
+        GTEST_SKIP() << "NTFS fixture tools missing";
+    InstallScanMethods();
+    auto scanned = DiskOver(ReadImage(path));
+    ASSERT_TRUE(scanned);
+    const std::u16string folder = u"削除するフォルダ";
+    const std::vector<std::u16string> gone = {u"消える一覧.txt*", u"小.txt*"};
+
+    NtfsFolderNode root;
+    ASSERT_TRUE(root.SetUpVolume(&scanned->window, 0));
+    ASSERT_TRUE(AnalyseCompletely(root));
+    ASSERT_TRUE(FindFile(root, u"photo.jpg"));
+    EXPECT_TRUE(FindFile(root, u"photo.jpg")->deleted);
+    auto* docs = const_cast<ResultNode*>(FindFolder(root, u"docs"));
+    auto* removed = const_cast<ResultNode*>(FindFolder(root, folder));
+    ASSERT_TRUE(docs && removed);
+    EXPECT_FALSE(docs->IsDeleted());
+    EXPECT_TRUE(removed->IsDeleted());
+    ASSERT_TRUE(AnalyseCompletely(*docs));
+    ASSERT_TRUE(AnalyseCompletely(*removed));
+    EXPECT_EQ(Marked(docs->Files()), (std::vector<std::u16string>{u"keep.txt", u"random.bin*"}));
+    EXPECT_EQ(Marked(removed->Files()), gone);
+    std::string expected;
+    while (expected.size() < 3000)
+        expected += "random.bin contents\n";
+    expected.resize(3000);
+    const auto data = ReadWhole(*docs->File(1));
+    EXPECT_EQ(std::string(data.begin(), data.end()), expected);
+
+    ScanResultNode& node = scanned->node;
+    ASSERT_TRUE(node.SelectMethod(kMethodNtfs));
+    ASSERT_TRUE(RunSearch(node));
+    ASSERT_TRUE(RunDetect(node));
+    ASSERT_TRUE(RunReconstruct(node));
+    ASSERT_TRUE(FindFile(node, u"photo.jpg"));
+    EXPECT_TRUE(FindFile(node, u"photo.jpg")->deleted);
+    for (const char16_t* inside : {u"random.bin", u"keep.txt", u"消える一覧.txt", u"小.txt"})
+        EXPECT_FALSE(FindFile(node, inside)) << ToUtf8(inside) << " listed at the top";
+    const ResultNode* foundDocs = FindFolder(node, u"docs");
+    const ResultNode* foundRemoved = FindFolder(node, folder);
+    ASSERT_TRUE(foundDocs && foundRemoved);
+    EXPECT_EQ(Marked(foundDocs->Files()),
+              (std::vector<std::u16string>{u"keep.txt", u"random.bin*"}));
+    EXPECT_TRUE(foundRemoved->IsDeleted());
+    EXPECT_EQ(Marked(foundRemoved->Files()), gone);
 }
