@@ -52,4 +52,18 @@ FatDirectoryRun WalkDirectoryRun(Bytes data, const EntryOutsideVolume& outside) 
     return run;
 }
 
+bool IsCredibleEntry(const FatDirEntry& entry, std::uint32_t clusterLimit) {
+    const unsigned day = entry.writeDate & 0x1F;
+    const unsigned month = (entry.writeDate >> 5) & 0x0F;
+    const unsigned halfSeconds = entry.writeTime & 0x1F;
+    const unsigned minutes = (entry.writeTime >> 5) & 0x3F;
+    const unsigned hours = entry.writeTime >> 11;
+    if (day == 0 || month == 0 || month > 12 || halfSeconds > 29 || minutes > 59 || hours > 23)
+        return false;
+    const bool inside = entry.firstCluster >= 2 && entry.firstCluster < clusterLimit;
+    if (IsDirectory(entry))
+        return inside;
+    return inside || (entry.firstCluster == 0 && entry.fileSize == 0);
+}
+
 } // namespace vantrel

@@ -29,4 +29,10 @@ using EntryOutsideVolume = std::function<bool(const FatDirEntry&)>;
 
 FatDirectoryRun WalkDirectoryRun(Bytes data, const EntryOutsideVolume& outside);
 
+// What an entry met in raw sectors must also show to be taken, since file contents can
+// look like a directory slot: a write date and time that are a calendar date and time,
+// and a first cluster inside the volume (clusters 2 to clusterLimit - 1; none only for an
+// empty file).
+bool IsCredibleEntry(const FatDirEntry& entry, std::uint32_t clusterLimit);
+
 } // namespace vantrel

@@ -150,8 +150,11 @@ std::size_t FatScanMethod::ListRun(Bytes data) {
     const FatDirectoryRun run = WalkDirectoryRun(data, outside);
     // The run starts at the chunk's first sector.
     const std::uint64_t runAddress = (RangeStart() + position_) * SectorSize();
+    const std::uint32_t clusterLimit = ClusterLimit(*record_);
     for (std::size_t i = 0; i < run.entries.size(); ++i) {
         const FatDirEntry& entry = run.entries[i];
+        if (!IsCredibleEntry(entry, clusterLimit))
+            continue;
         if (IsDirectory(entry)) {
             auto folder = std::make_unique<FatFolderNode>();
             if (folder->SetUpFolder(Window(), record_, entry))

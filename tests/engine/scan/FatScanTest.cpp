@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 #include "ScanTestSupport.h"
 #include "device/PartitionRecord.h"
+#include "engine/scan/FatDirectoryRun.h"
 #include "engine/scan/FatScanMethod.h"
 #include "engine/scan/MethodSelection.h"
 #include "engine/tree/FileEntry.h"
@@ -186,4 +187,24 @@ TEST_F(FatScanTest, EveryEntryIsListedOnceAfterTheRebuild) {
     ASSERT_TRUE(one && two);
     EXPECT_EQ(FileNames(*one), (std::vector<std::string>{"EMPTY.DAT", "_ONE1.TXT"}));
     EXPECT_EQ(FileNames(*two), (std::vector<std::string>{"KEEP.TXT", "_ONE2.TXT", "_ONE3.DAT"}));
+}
+
+// File contents that look like a slot are not taken for entries: no calendar date, or a
+// first cluster outside the volume.
+TEST(FatFoundEntries, NeedACalendarDateAndAClusterInsideTheVolume) {
+    FatDirEntry entry;
+    entry.writeDate = (20 << 9) | (7 << 5) | 14; // 2000-07-14
+    entry.writeTime = (12 << 11) | (30 << 5);
+    entry.firstCluster = 5;
+    entry.fileSize = 100;
+    EXPECT_TRUE(IsCredibleEntry(entry, 1000));
+    EXPECT_FALSE(IsCredibleEntry(entry, 5));
+    entry.firstCluster = 0;
+    EXPECT_FALSE(IsCredibleEntry(entry, 1000));
+    entry.fileSize = 0; // an empty file has no cluster
+    EXPECT_TRUE(IsCredibleEntry(entry, 1000));
+    entry.writeDate = 0;
+    EXPECT_FALSE(IsCredibleEntry(entry, 1000));
+    entry.writeDate = (20 << 9) | (13 << 5) | 14; // month 13
+    EXPECT_FALSE(IsCredibleEntry(entry, 1000));
 }
