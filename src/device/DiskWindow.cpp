@@ -60,8 +60,8 @@ bool BadSectorList::Contains(std::uint64_t lba) const {
     return std::find(lbas_.begin(), lbas_.end(), lba) != lbas_.end();
 }
 
-bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t count,
-                        void* buffer, std::uint32_t bufferSize, BadSectorList& badSectors) {
+bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t count, void* buffer,
+                        std::uint32_t bufferSize, BadSectorList& badSectors) {
     if (!buffer)
         return false;
     if (window.ReadSectors(lba, count, buffer, bufferSize))
@@ -81,8 +81,8 @@ bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t co
     return false;
 }
 
-bool ReadSectorsPiecewise(CDiskWindow& window, std::uint64_t lba, std::uint32_t count,
-                          void* buffer, std::uint64_t byteCount) {
+bool ReadSectorsPiecewise(CDiskWindow& window, std::uint64_t lba, std::uint32_t count, void* buffer,
+                          std::uint64_t byteCount) {
     const std::uint32_t sectorSize = window.SectorSize();
     if (!buffer && count != 0)
         return false;
@@ -93,7 +93,8 @@ bool ReadSectorsPiecewise(CDiskWindow& window, std::uint64_t lba, std::uint32_t 
     std::uint32_t done = 0;
     while (done < count) {
         const std::uint32_t n = std::min(perPiece, count - done);
-        if (!window.ReadSectors(lba + done, n, bytes + static_cast<std::uint64_t>(done) * sectorSize,
+        if (!window.ReadSectors(lba + done, n,
+                                bytes + static_cast<std::uint64_t>(done) * sectorSize,
                                 n * sectorSize))
             return false;
         done += n;

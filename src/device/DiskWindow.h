@@ -3,10 +3,10 @@
 // A window of consecutive sectors on a device: the whole device or one partition. The
 // only way anything above the device layer reads sectors. LBAs are window-relative.
 
+#include "device/DiskDevice.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "device/DiskDevice.h"
 
 namespace vantrel {
 
@@ -56,13 +56,13 @@ private:
 
 // Reads count sectors; when the whole read fails, zero-fills the buffer and reads sector
 // by sector, listing every sector that still fails. False whenever any sector failed.
-bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t count,
-                        void* buffer, std::uint32_t bufferSize, BadSectorList& badSectors);
+bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t count, void* buffer,
+                        std::uint32_t bufferSize, BadSectorList& badSectors);
 
 // The data read of a file over one run: byteCount must be exactly count sectors; reads in
 // pieces of at most 32 768 bytes and stops with failure at the first failing piece.
-bool ReadSectorsPiecewise(CDiskWindow& window, std::uint64_t lba, std::uint32_t count,
-                          void* buffer, std::uint64_t byteCount);
+bool ReadSectorsPiecewise(CDiskWindow& window, std::uint64_t lba, std::uint32_t count, void* buffer,
+                          std::uint64_t byteCount);
 
 inline constexpr std::uint32_t kPieceBytes = 32768;
 

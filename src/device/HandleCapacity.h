@@ -8,13 +8,13 @@
 namespace vantrel {
 
 struct CapacitySources {
-    bool passThroughOk = false;       // READ CAPACITY through pass-through answered
+    bool passThroughOk = false; // READ CAPACITY through pass-through answered
     std::uint64_t passThroughLastLba = 0;
     std::uint32_t passThroughBlockSize = 0;
-    std::uint64_t fileSize = 0;       // size of the handle (image file), 0 when unknown
-    std::uint64_t geometryBytes = 0;  // drive geometry's byte count, 0 when not given
+    std::uint64_t fileSize = 0;      // size of the handle (image file), 0 when unknown
+    std::uint64_t geometryBytes = 0; // drive geometry's byte count, 0 when not given
     std::uint32_t geometrySectorSize = 0;
-    std::uint64_t lengthInfo = 0;     // the disk's length query, 0 when not given
+    std::uint64_t lengthInfo = 0; // the disk's length query, 0 when not given
     // The kernel's logical sector size of a block device (BLKSSZGET); 0 for files. The
     // kernel addresses the disk in these units, so it wins over the 512 default.
     std::uint32_t kernelSectorSize = 0;

@@ -4,10 +4,10 @@
 // and sizes itself (INQUIRY and READ CAPACITY). Answered by the pass-through device when
 // the path is a SCSI-capable block device or /dev/sgN; false everywhere else.
 
+#include "device/DiskDevice.h"
+
 #include <cstdint>
 #include <string>
-
-#include "device/DiskDevice.h"
 
 namespace vantrel {
 

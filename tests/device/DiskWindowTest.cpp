@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
+#include "device/DiskWindow.h"
 
 #include "MemoryDisk.h"
-#include "device/DiskWindow.h"
+
+#include <gtest/gtest.h>
 
 using namespace vantrel;
 using vantrel::testing::FaultyDisk;
