@@ -63,7 +63,7 @@ const CommandRegistrar kCat{{
     "cat",
     "ファイルのデータを標準出力に書き出します",
     "使い方: vantrel-cli cat SOURCE FILE\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+    "  SOURCE  デバイス、ディスクイメージファイル、または drive:N（drives の番号）\n" +
         std::string(kMapHelp) +
         "  FILE    ファイルの ID パス（ls の ID 列、例: 1/1/4）または表示パス\n"
         "          （ドライブからの名前を / でつないだもの）\n"

@@ -144,15 +144,15 @@ void PrintJson(const std::vector<DriveRow>& rows, const std::vector<UnopenedDriv
                   << ",\"vendor\":" << JsonString(r.vendor)
                   << ",\"product\":" << JsonString(r.product)
                   << ",\"revision\":" << JsonString(r.revision)
-                  << ",\"accessMethod\":" << r.accessMethod
-                  << ",\"accessMethodText\":" << JsonString(r.access) << ",\"kind\":" << r.kind
+                  << ",\"access_method\":" << r.accessMethod
+                  << ",\"access_method_text\":" << JsonString(r.access) << ",\"kind\":" << r.kind
                   << ",\"node\":" << JsonString(r.node) << "}";
     }
     std::cout << "],\"unopened\":[";
     for (std::size_t i = 0; i < unopened.size(); ++i)
         std::cout << (i ? "," : "") << "{\"node\":" << JsonString(unopened[i].node)
                   << ",\"errno\":" << unopened[i].errnoValue
-                  << ",\"needsRoot\":" << (unopened[i].needsRoot ? "true" : "false")
+                  << ",\"needs_root\":" << (unopened[i].needsRoot ? "true" : "false")
                   << ",\"description\":" << JsonString(unopened[i].description)
                   << ",\"detail\":" << JsonString(unopened[i].detail)
                   << ",\"vendor\":" << JsonString(IdentityText(unopened[i].identity.vendor))

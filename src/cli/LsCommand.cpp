@@ -90,7 +90,7 @@ const CommandRegistrar kLs{{
     "ls",
     "フォルダとファイルを一覧表示します（削除済みを含む）",
     "使い方: vantrel-cli ls SOURCE [NODE] [-r] [フィルタ] [--json]\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+    "  SOURCE  デバイス、ディスクイメージファイル、または drive:N（drives の番号）\n" +
         std::string(kMapHelp) +
         "  NODE    一覧するノードの ID パス（tree の表示、例: 1/1）または表示パス。\n"
         "          省略するとすべてのボリュームの「既存のフォルダ」を一覧します\n"

@@ -16,7 +16,11 @@ void PrintOverview(std::ostream& out) {
     for (const auto& [name, command] : Commands())
         out << "  " << name << std::string(name.size() < 10 ? 10 - name.size() : 1, ' ')
             << command.summary << "\n";
-    out << "\n各コマンドの詳細: vantrel-cli <コマンド> --help\n";
+    out << "\n各コマンドの詳細: vantrel-cli <コマンド> --help\n"
+           "バージョン: vantrel-cli --version\n\n"
+        << kExitCodesHelp
+        << "\n状態（condition）の番号: 0 空のファイル、1 NTFSファイル、2 とても良い、3 良い、\n"
+           "  4 やや悪い、5 悪い、6 とても悪い（ls --json と manifest.jsonl の \"condition\"）\n";
 }
 
 } // namespace
@@ -26,6 +30,10 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         PrintOverview(std::cerr);
         return kExitUsage;
+    }
+    if (args[0] == "--version" || args[0] == "-V") {
+        std::cout << "vantrel-cli " << VANTREL_VERSION << "\n";
+        return kExitOk;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintOverview(std::cout);

@@ -62,7 +62,7 @@ const CommandRegistrar kPreview{{
     "preview",
     "プレビューウィンドウが表示する内容を書き出します",
     "使い方: vantrel-cli preview SOURCE FILE [--json]\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+    "  SOURCE  デバイス、ディスクイメージファイル、または drive:N（drives の番号）\n" +
         std::string(kMapHelp) +
         "  FILE    ファイルの ID パス（ls の ID 列）または表示パス\n"
         "  --json  {\"kind\": 種類, \"text\": 内容} の 1 行で書き出します。種類は none、image、\n"

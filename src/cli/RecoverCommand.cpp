@@ -73,7 +73,7 @@ int RunRecover(const std::vector<std::string>& args) {
         return kExitUsage;
     SalvageJob job;
     job.destination = parser.Value("--to");
-    job.sourcePath = positional[0];
+    job.sourcePath = SourceDevicePath(positional[0], *session->disk);
     job.sourceCompanions = SourceCompanions(*session);
     job.filter = filter;
     job.writeManifest = true;
@@ -120,7 +120,7 @@ const CommandRegistrar kRecover{{
     "recover",
     "ファイルやフォルダを別のドライブのフォルダへ回収します",
     "使い方: vantrel-cli recover SOURCE (NODE... | --all) --to DIR [オプション]\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+    "  SOURCE  デバイス、ディスクイメージファイル、または drive:N（drives の番号）\n" +
         std::string(kMapHelp) +
         "  NODE    回収するファイルまたはフォルダ: ID パス（例 0/3/2）か表示パス\n"
         "          （vantrel-cli ls / tree で確認できます）。ディスクやパーティションを指定す\n"

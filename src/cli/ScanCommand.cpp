@@ -122,9 +122,9 @@ int RunScan(const std::vector<std::string>& args) {
     bool problem = exitCode != kWorkerExitDone || state != kJobDone ||
                    (area->FileCount() == 0 && area->ChildCount() == 0);
     if (parser.HasValue("--recover-to") && !InterruptRequested()) {
-        const ScanRecoveryResult recovery =
-            RecoverScanResults(*area, positional[0], SourceCompanions(*session),
-                               parser.Value("--recover-to"), settings, policy, std::cerr);
+        const ScanRecoveryResult recovery = RecoverScanResults(
+            *area, SourceDevicePath(positional[0], *session->disk), SourceCompanions(*session),
+            parser.Value("--recover-to"), settings, policy, std::cerr);
         // The salvage's log lines said why it could not start, and its summary.
         if (!recovery.ran)
             return kExitUsage;
@@ -141,7 +141,7 @@ const CommandRegistrar kScan{{
     "生のセクタをスキャンして失われたフォルダとファイルを探します",
     "使い方: vantrel-cli scan SOURCE [AREA] [--method auto|database|fat|ntfs] [--json]\n"
     "                        [フィルタ] [--recover-to DIR [--overwrite ...]]\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+    "  SOURCE  デバイス、ディスクイメージファイル、または drive:N（drives の番号）\n" +
         std::string(kMapHelp) +
         "  AREA    スキャンする「スキャン結果」ノードの ID パス（tree の表示）または表示パス。\n"
         "          省略するとデバイス全体の「スキャン結果」をスキャンします\n"

@@ -1,5 +1,6 @@
 #include "cli/Source.h"
 
+#include "device/DriveList.h"
 #include "device/ewf/EwfDisk.h"
 #include "device/ewf/EwfSignature.h"
 #include "platform/Privileges.h"
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string_view>
 
 namespace vantrel::cli {
 
@@ -34,7 +36,39 @@ std::string ProblemText(SourceProblem problem, const std::string& path) {
     return "開けませんでした: " + path;
 }
 
+// "drive:N": the drive the list of `drives` numbers N, opened through the device class
+// the list chose for it (pass-through, floppy track walk or a plain handle).
+std::unique_ptr<CDiskDevice> OpenListedDrive(const std::string& text) {
+    const std::string number = text.substr(std::string_view(kDrivePrefix).size());
+    if (number.empty() || number.size() > 4 ||
+        number.find_first_not_of("0123456789") != std::string::npos) {
+        std::cerr << "vantrel-cli: ドライブは drive:N（N は vantrel-cli drives の番号）で指定して"
+                     "ください: "
+                  << text << "\n";
+        return nullptr;
+    }
+    const std::size_t index = std::stoul(number);
+    DriveList drives;
+    EnumerateDrives(drives, true, true);
+    if (index >= drives.size() || !drives[index]) {
+        std::cerr << "vantrel-cli: ドライブ " << index << " はありません（検出したドライブは "
+                  << drives.size() << " 台です。vantrel-cli drives で確認できます）\n";
+        return nullptr;
+    }
+    std::unique_ptr<CDiskDevice> device = std::move(drives[index]);
+    if (!device->GetCapacity(nullptr, nullptr)) {
+        std::cerr << "vantrel-cli: 容量を取得できませんでした（メディアがないか、読み取れません）: "
+                  << text << "\n";
+        return nullptr;
+    }
+    return device;
+}
+
 } // namespace
+
+std::string SourceDevicePath(const std::string& source, const CDiskDevice& device) {
+    return source.rfind(kDrivePrefix, 0) == 0 ? device.DeviceNode() : source;
+}
 
 // True when the file at path starts like an E01 segment.
 bool IsEwfImage(const std::string& path) {
@@ -45,6 +79,8 @@ bool IsEwfImage(const std::string& path) {
 }
 
 std::unique_ptr<CDiskDevice> OpenSource(const std::string& path) {
+    if (path.rfind(kDrivePrefix, 0) == 0)
+        return OpenListedDrive(path);
     const SourceProblem problem = CheckSourcePath(path);
     if (problem != SourceProblem::None) {
         std::cerr << "vantrel-cli: " << ProblemText(problem, path) << "\n";

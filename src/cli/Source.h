@@ -14,7 +14,12 @@ namespace vantrel::cli {
 // Expert Witness (E01) image, recognised by its first bytes, through CEwfDisk. On failure
 // prints one clear message on stderr and returns null; the command then exits with
 // kExitUsage.
+// "drive:N" opens the drive that `vantrel-cli drives` numbers N.
 std::unique_ptr<CDiskDevice> OpenSource(const std::string& path);
+
+inline constexpr char kDrivePrefix[] = "drive:";
+// The file a source reads: path itself, or the device node of a "drive:N".
+std::string SourceDevicePath(const std::string& source, const CDiskDevice& device);
 
 // Every command that takes SOURCE also takes the map of a rescue run that made the image.
 inline constexpr const char* kMapOption = "--map";

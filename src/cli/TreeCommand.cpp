@@ -42,7 +42,7 @@ const CommandRegistrar kTree{{
     "tree",
     "パーティションとボリュームの構成をツリーで表示します",
     "使い方: vantrel-cli tree SOURCE\n"
-    "  SOURCE  デバイスまたはディスクイメージファイル（読み取り専用で開きます）\n" +
+    "  SOURCE  デバイス、ディスクイメージファイル、または drive:N（drives の番号）\n" +
         std::string(kMapHelp) +
         "ドライブからパーティション、論理ドライブ、各ボリュームの「既存のフォルダ」と\n"
         "「スキャン結果」までを、ID パス（ドライブからの子の番号、例: 2/1）と名前で表示します。\n"

@@ -1,5 +1,6 @@
 #include "CliRunner.h"
 #include "Fixtures.h"
+#include "LoopDevice.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -139,6 +140,11 @@ TEST_F(Cli, EveryCommandAnswersHelp) {
     }
     ASSERT_FALSE(commands.empty()) << overview.out;
     EXPECT_NE(std::find(commands.begin(), commands.end(), "info"), commands.end());
+    // The exit codes are explained, and the version is one line.
+    EXPECT_NE(overview.out.find("3 すべて書き込んだが"), std::string::npos) << overview.out;
+    const CliResult version = RunCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("vantrel-cli ", 0), 0u) << version.out;
     for (const auto& name : commands) {
         const CliResult r = RunCli({name, "--help"});
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
@@ -154,4 +160,28 @@ TEST_F(Cli, BadUsageIsStatus2) {
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(Lines(missing.err), 1u) << missing.err;
     EXPECT_EQ(RunCli({"info", "--no-such-option", "x.img"}).status, 2);
+}
+
+// A drive of the list is a source by its number, read through the class the list chose.
+TEST_F(Cli, DrivesAreSourcesByTheirNumber) {
+    EXPECT_EQ(RunCli({"info", "drive:x"}).status, 2);
+    EXPECT_EQ(RunCli({"info", "drive:9999"}).status, 2);
+    if (::geteuid() != 0 || !HaveTool("mkfs.fat"))
+        GTEST_SKIP() << "attaching a loop device needs root and mkfs.fat";
+    const fs::path image = BuildFixture("fat12_volume.sh", "fat12_volume.img");
+    ASSERT_FALSE(image.empty());
+    const vantrel::testing::LoopDevice loop(image);
+    if (loop.Node().empty())
+        GTEST_SKIP() << "no loop device could be attached";
+    const CliResult drives = RunCli({"drives", "--json"});
+    // {"index":N,...,"node":"/dev/loopM"}: the index of the object that names our node.
+    const std::size_t node = drives.out.find("\"node\":\"" + loop.Node() + "\"");
+    ASSERT_NE(node, std::string::npos) << drives.out;
+    const std::size_t index = drives.out.rfind("{\"index\":", node);
+    ASSERT_NE(index, std::string::npos);
+    const std::string number =
+        drives.out.substr(index + 9, drives.out.find(',', index) - index - 9);
+    const CliResult listed = RunCli({"ls", "drive:" + number});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find("README.TXT"), std::string::npos) << listed.out;
 }
