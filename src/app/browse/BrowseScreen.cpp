@@ -45,6 +45,19 @@ BrowseScreen::BrowseScreen(FramePort& frame, QWidget* host)
     connect(qApp, &QApplication::focusChanged, this, [this] { frame_.stateChanged(); });
 }
 
+QWidget* BrowseScreen::companionScreen(int number) {
+    switch (number) {
+    case 3:
+        return scan_;
+    case 4:
+        return diagnosis_;
+    case 5:
+        return salvage_;
+    default:
+        return nullptr;
+    }
+}
+
 BrowseScreenPort::Focus BrowseScreen::focus() const {
     const QWidget* focused = QApplication::focusWidget();
     if (Contains(tree_, focused))
@@ -100,6 +113,7 @@ BrowseReceivers BrowseScreen::receivers() const {
     r.salvageProgress = salvage_;
     r.scanFoundFiles = scan_->foundList();
     r.salvageRecoveredFiles = salvage_->recoveredList();
+    r.diagnosis = diagnosis_;
     return r;
 }
 

@@ -35,6 +35,7 @@ public:
 
     // BrowseScreenPort.
     QWidget* screenWidget() override { return this; }
+    QWidget* companionScreen(int number) override;
     Focus focus() const override;
     TreeSelectionState treeSelection() const override;
     int selectedRowCount() const override;

@@ -20,11 +20,10 @@ CVntMFCView_ListCtrl::CVntMFCView_ListCtrl(FramePort& frame, QWidget* parent)
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this,
             &CVntMFCView_ListCtrl::showContextMenu);
-    // A double-click previews, but only a single selected row (the command's rule).
-    connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
-        if (commandEnabled(command::kPreview))
-            runCommand(command::kPreview);
-    });
+    // A double-click posts the preview command, which the frame runs only while it is
+    // enabled (a single selected row).
+    connect(list_, &QAbstractItemView::doubleClicked, this,
+            [this] { frame_.postCommand(command::kPreview); });
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { frame_.stateChanged(); });
     connect(list_->fileModel(), &FileListModel::fillFinished, this,

@@ -60,13 +60,13 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         case kColumnName:
             return row->name;
         case kColumnSize:
-            return SizeText(row->size);
+            return ListSizeText(row->size);
         case kColumnCondition:
             return ConditionWord(row->condition);
         case kColumnType:
             return FileTypeName(row->name);
         case kColumnModified:
-            return DateText(row->modifyTime);
+            return ListDateText(row->modifyTime);
         default:
             return {};
         }

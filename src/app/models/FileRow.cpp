@@ -33,7 +33,7 @@ std::u16string ToU16(const QString& text) {
                           static_cast<std::size_t>(text.size()));
 }
 
-QString SizeText(std::uint64_t size) {
+QString ListSizeText(std::uint64_t size) {
     return ToQString(SizeColumnText(size));
 }
 
@@ -41,7 +41,7 @@ QString ConditionWord(int condition) {
     return QString::fromUtf8(FileConditionText(condition));
 }
 
-QString DateText(const FileTime& time) {
+QString ListDateText(const FileTime& time) {
     return ToQString(DateTimeText(time));
 }
 

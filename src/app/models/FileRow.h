@@ -34,8 +34,8 @@ inline QString ToQString(std::u16string_view text) {
 std::u16string ToU16(const QString& text);
 
 // The column texts: "%I64u KB" rounded up, the condition word, the local date and time.
-QString SizeText(std::uint64_t size);
+QString ListSizeText(std::uint64_t size);
 QString ConditionWord(int condition);
-QString DateText(const FileTime& time);
+QString ListDateText(const FileTime& time);
 
 } // namespace vantrel

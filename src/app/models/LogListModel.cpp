@@ -53,7 +53,7 @@ void LogListModel::addLine(const QString& target, const QString& text, std::int6
     }
     const int at = static_cast<int>(lines_.size());
     beginInsertRows({}, at, at);
-    lines_.push_back({DateText(now), target, text});
+    lines_.push_back({ListDateText(now), target, text});
     endInsertRows();
 }
 

@@ -32,6 +32,7 @@ struct BrowseReceivers {
     // 0x48D receivers besides the tree and the file list.
     QObject* scanFoundFiles = nullptr;
     QObject* salvageRecoveredFiles = nullptr;
+    QObject* diagnosis = nullptr; // 0x491, the disk check's map
 };
 
 // The selected folder-tree item as the command-state table reads it.
@@ -51,6 +52,9 @@ public:
 
     // Screen 2's widget; the frame's screen host shows and hides it.
     virtual QWidget* screenWidget() = 0;
+    // The companions, screens 3 (scan), 4 (disk check) and 5 (salvage); null where the
+    // frame keeps its placeholder.
+    virtual QWidget* companionScreen(int /*number*/) { return nullptr; }
 
     // Which of the browse screen's views has the keyboard focus.
     virtual Focus focus() const = 0;

@@ -1,8 +1,10 @@
 #include "app/shell/CVntMFCApp.h"
 
+#include "app/browse/BrowseScreen.h"
 #include "app/dialogs/AboutWindow.h"
 #include "app/shell/CVntMFCFrameWnd.h"
 #include "app/shell/ImageSources.h"
+#include "app/shell/ScreenHost.h"
 #include "app/shell/UiRequestEvent.h"
 #include "engine/worker/WorkerPosting.h"
 #include "skin/Artwork.h"
@@ -102,6 +104,8 @@ bool CVntMFCApp::InitInstance(const AppOptions& options) {
     }
 
     frame_ = std::make_unique<CVntMFCFrameWnd>(&drives_, &unopened_, detail);
+    // Screens 2 to 5; the screen host owns them.
+    frame_->setBrowse(new BrowseScreen(*frame_, frame_->screenHost()));
     // The first image named on the command line is what the user came for.
     const std::size_t first = firstImage < drives_.size() ? firstImage : 0;
     PostUiRequest(frame_.get(), msg::kSelectDriveIndex, first);

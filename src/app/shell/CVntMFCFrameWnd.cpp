@@ -64,6 +64,9 @@ void CVntMFCFrameWnd::setBrowse(BrowseScreenPort* browse) {
     browse_ = browse;
     if (browse_ && browse_->screenWidget())
         host_->setScreen(2, browse_->screenWidget());
+    for (int number = 3; browse_ && number <= 5; ++number)
+        if (QWidget* screen = browse_->companionScreen(number))
+            host_->setScreen(number, screen);
     scheduleStateUpdate();
 }
 
@@ -90,6 +93,7 @@ void CVntMFCFrameWnd::buildMenu() {
     addCommand(operation, QStringLiteral("スキャンの開始(&S)"), cmd::kStartScan);
     addCommand(operation, QStringLiteral("中止(&A)"), cmd::kAbort);
     addCommand(operation, QStringLiteral("フォルダの回収(&I)"), cmd::kSalvageFolder);
+    addCommand(operation, QStringLiteral("ディスクの診断(&G)"), cmd::kDiagnose);
     operation->addSeparator();
     addCommand(operation, QStringLiteral("ファイルの回収(&F)"), cmd::kSalvageFiles);
     addCommand(operation, QStringLiteral("ファイルのダンプ(&D)"), cmd::kDumpFile);
@@ -179,6 +183,7 @@ bool CVntMFCFrameWnd::runCommand(int commandId) {
     case cmd::kStartScan:
     case cmd::kAbort:
     case cmd::kSalvageFolder:
+    case cmd::kDiagnose:
         if (browse_)
             browse_->runTreeCommand(commandId);
         break;

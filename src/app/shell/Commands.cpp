@@ -25,10 +25,14 @@ CommandStates CommandStates::Compute(const CommandInputs& in) {
     set(cmd::kPreviewFile, listFocus && in.selectedRows == 1);
     set(cmd::kSettings, browse);
     set(cmd::kHelp, true);
+    // The disk check reads a whole disk or partition: one selected, nothing running.
+    states.diagnose_ = browse && item.exists && item.diskOrPartition && !item.busy;
     return states;
 }
 
 bool CommandStates::enabled(int commandId) const {
+    if (commandId == cmd::kDiagnose)
+        return diagnose_;
     if (commandId < cmd::kFirst || commandId > cmd::kLast)
         return true;
     return flags_[static_cast<std::size_t>(commandId - cmd::kFirst)];
@@ -66,6 +70,8 @@ QString CommandPrompt(int commandId) {
         return QStringLiteral("設定");
     case cmd::kHelp:
         return QStringLiteral("ヘルプの表示");
+    case cmd::kDiagnose:
+        return QStringLiteral("ディスクの診断");
     case cmd::kAbout:
         return QStringLiteral("バージョン情報の表示");
     case cmd::kExit:

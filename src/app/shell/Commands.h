@@ -24,6 +24,8 @@ inline constexpr int kSettings = 33009;
 inline constexpr int kHelp = 33010;
 inline constexpr int kFirst = kReturnToStart;
 inline constexpr int kLast = kHelp;
+// "ディスクの診断(&G)" in the 操作 menu (not on the toolbar): after the original commands.
+inline constexpr int kDiagnose = 33011;
 // Always enabled.
 inline constexpr int kAbout = 57664;
 inline constexpr int kExit = 57665;
@@ -50,6 +52,7 @@ public:
 
 private:
     std::array<bool, cmd::kLast - cmd::kFirst + 1> flags_{};
+    bool diagnose_ = false;
 };
 
 // The status bar's text: "K個のファイルを選択" with rows selected, otherwise

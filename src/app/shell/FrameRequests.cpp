@@ -73,6 +73,9 @@ bool CVntMFCFrameWnd::routeRequest(UiRequestEvent& request) {
     case msg::kPhaseText:
         request.relayTo(to.scanProgress);
         return true;
+    case msg::kDiagnosisProgress:
+        request.relayTo(to.diagnosis);
+        return true;
     case msg::kSalvageFileStart:
     case msg::kSalvageFileProgress:
     case msg::kSalvageStart:

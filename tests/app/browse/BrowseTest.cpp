@@ -242,6 +242,31 @@ private slots:
                         .contains(QStringLiteral("スキャンは終了しました(キャンセル)")));
     }
 
+    // The disk check of the drive: screen 4 while it reads, the map complete, the browse
+    // screen and a summary afterwards.
+    void diagnosisOfTheDrive() {
+        FolderTreeItem* root = tree_->model()->rootItem();
+        tree_->selectItem(root);
+        QVERIFY(tree_->commandEnabled(command::kDiagnose));
+        bool shown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this,
+                [&] { shown = shown || frame_.currentScreen() == 4; });
+        poll.start(1);
+        tree_->runCommand(command::kDiagnose);
+        QTRY_VERIFY_WITH_TIMEOUT(!tree_->selectionState().busy && frame_.currentScreen() == 2,
+                                 60000);
+        QVERIFY(shown);
+        const DiagnosisPicture& picture = browse_->diagnosisScreen()->view()->picture();
+        QCOMPARE(picture.position, 49152u);
+        QCOMPARE(picture.unreadableSectors, 0u);
+        QTRY_VERIFY(Column(*browse_->logList()->logModel(), 2)
+                        .contains(QStringLiteral("ディスクの診断は終了しました")));
+        browse_->diagnosisScreen()->show();
+        Screenshot(*browse_->diagnosisScreen(), QStringLiteral("diagnosis-screen-demo"));
+        browse_->diagnosisScreen()->hide();
+    }
+
     // Deleting the tree while a salvage worker waits for the overwrite question: the tree
     // answers it itself and the worker ends; nothing hangs.
     void deletionWhileAWorkerAsks() {

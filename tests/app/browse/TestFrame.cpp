@@ -61,7 +61,7 @@ void TestFrame::customEvent(QEvent* event) {
         request->relayTo(r.scanProgress);
         return;
     case msg::kDiagnosisProgress:
-        request->relayTo(browse_->diagnosisScreen());
+        request->relayTo(r.diagnosis);
         return;
     case msg::kSalvageFileStart:
     case msg::kSalvageFileProgress:

@@ -37,6 +37,8 @@ public:
     bool detailMode() const override { return false; }
     int openUnopenedDrive(std::size_t, QWidget*) override { return -1; }
     void stateChanged() override {}
+    void postCommand(int commandId) override { postedCommands.push_back(commandId); }
+    std::vector<int> postedCommands;
 
 protected:
     void customEvent(QEvent* event) override;
