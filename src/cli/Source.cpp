@@ -1,15 +1,14 @@
 #include "cli/Source.h"
 
 #include "device/DriveList.h"
+#include "device/RescueMapFile.h"
 #include "device/ewf/EwfDisk.h"
 #include "device/ewf/EwfSignature.h"
 #include "platform/Privileges.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <array>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string_view>
 
 namespace vantrel::cli {
@@ -70,14 +69,6 @@ std::string SourceDevicePath(const std::string& source, const CDiskDevice& devic
     return source.rfind(kDrivePrefix, 0) == 0 ? device.DeviceNode() : source;
 }
 
-// True when the file at path starts like an E01 segment.
-bool IsEwfImage(const std::string& path) {
-    ReadOnlyFile file;
-    std::array<std::uint8_t, kEwfSignatureBytes> head{};
-    return file.Open(path) && file.IsRegularFile() && file.ReadAt(0, head.data(), head.size()) &&
-           HasEwfSignature(head);
-}
-
 std::unique_ptr<CDiskDevice> OpenSource(const std::string& path) {
     if (path.rfind(kDrivePrefix, 0) == 0)
         return OpenListedDrive(path);
@@ -86,7 +77,7 @@ std::unique_ptr<CDiskDevice> OpenSource(const std::string& path) {
         std::cerr << "vantrel-cli: " << ProblemText(problem, path) << "\n";
         return nullptr;
     }
-    if (IsEwfImage(path)) {
+    if (IsEwfImageFile(path)) {
         auto image = std::make_unique<CEwfDisk>();
         std::string why;
         if (!image->Open(path, &why)) {
@@ -110,30 +101,16 @@ std::unique_ptr<CDiskDevice> OpenSource(const std::string& path) {
 }
 
 std::unique_ptr<CMappedDisk> OpenMap(CDiskDevice& disk, const std::string& mapPath) {
-    std::ifstream in(mapPath, std::ios::binary);
-    if (!in) {
-        std::cerr << "vantrel-cli: マップファイルを開けませんでした: " << mapPath << "\n";
-        return nullptr;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        std::cerr << "vantrel-cli: マップファイルを読み込めませんでした: " << mapPath << "\n";
-        return nullptr;
-    }
     RescueMap map;
-    RescueMapProblem problem;
-    if (!RescueMap::Parse(text.str(), &map, &problem)) {
-        std::cerr << "vantrel-cli: マップファイル " << mapPath;
-        if (problem.line != 0)
-            std::cerr << " の " << problem.line << " 行目";
-        std::cerr << "が正しくありません: " << problem.reason << "\n";
+    std::string problem;
+    std::string warning;
+    if (!LoadRescueMap(mapPath, (disk.LastLba() + 1) * disk.SectorSize(), &map, &problem,
+                       &warning)) {
+        std::cerr << "vantrel-cli: " << problem << "\n";
         return nullptr;
     }
-    const std::uint64_t diskBytes = (disk.LastLba() + 1) * disk.SectorSize();
-    if (map.ClipTo(diskBytes))
-        std::cerr << "vantrel-cli: 警告: マップファイルはディスクより大きいため、ディスクの終わり（"
-                  << diskBytes << " バイト）で切り詰めます: " << mapPath << "\n";
+    if (!warning.empty())
+        std::cerr << "vantrel-cli: 警告: " << warning << "\n";
     auto mapped = std::make_unique<CMappedDisk>(disk, std::move(map));
     if (!mapped->GetCapacity(nullptr, nullptr))
         return nullptr;
