@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 
 namespace vantrel {
 
@@ -52,6 +53,31 @@ bool CanCreateFiles(const std::filesystem::path& folder, std::string* error) {
     return closed;
 }
 
+// A piece of a file known to lie partly where the disk was never read (its rescue map's
+// holes): every sector that reads is kept, the others become zeros, as a bad sector does
+// in a scan. Returns the bytes zero-filled.
+namespace {
+
+std::uint64_t ReadSectorBySector(FileEntry& entry, std::uint64_t position, std::uint8_t* out,
+                                 std::size_t length) {
+    const std::uint64_t sector = std::max<std::uint32_t>(entry.sectorSize, 512);
+    std::uint64_t zeroed = 0;
+    for (std::size_t offset = 0; offset < length;) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::uint64_t>(sector - (position + offset) % sector, length - offset));
+        entry.readPosition = position + offset;
+        if (!entry.ReadNext(out + offset, n)) {
+            std::memset(out + offset, 0, n);
+            zeroed += n;
+        }
+        offset += n;
+    }
+    entry.readPosition = position + length;
+    return zeroed;
+}
+
+} // namespace
+
 CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
                             std::vector<std::uint8_t>& buffer) {
     CopyOutcome outcome;
@@ -78,9 +104,12 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
     while (done < task.byteCount) {
         const auto length =
             static_cast<std::size_t>(std::min<std::uint64_t>(piece, task.byteCount - done));
-        if (!entry.ReadNext(buffer.data(), length))
-            return abandon(CopyResult::Failed, "データを読み込めませんでした（" +
-                                                   std::to_string(done) + " バイト目から）");
+        if (!entry.ReadNext(buffer.data(), length)) {
+            if (entry.unreadBytes == 0)
+                return abandon(CopyResult::Failed, "データを読み込めませんでした（" +
+                                                       std::to_string(done) + " バイト目から）");
+            outcome.zeroFilledBytes += ReadSectorBySector(entry, done, buffer.data(), length);
+        }
         if (!file.Write(buffer.data(), length))
             return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
         hash.Update(buffer.data(), length);

@@ -21,6 +21,8 @@ struct CopyOutcome {
     std::string error; // UTF-8, for Failed and Stopped
     std::string sha256;
     std::uint64_t bytesWritten = 0;
+    // Bytes written as zeros because their sectors were never read (a rescue map's holes).
+    std::uint64_t zeroFilledBytes = 0;
     // The file is whole, but its times could not be set or its name may not have reached
     // the disk yet.
     std::string warning;

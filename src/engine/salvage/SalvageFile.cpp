@@ -151,15 +151,24 @@ void SalvageRun::RecoverFile(FileEntry& entry, const ResultNode* parent,
             outcome.status = byteCount < entry.size ? SalvageStatus::Cut : SalvageStatus::Ok;
             if (outcome.status == SalvageStatus::Cut)
                 Log("4GBに切り詰めて回収しました: " + outcome.relativePath);
-            if (entry.MissingBytes() > 0 && outcome.status == SalvageStatus::Ok) {
+            // Zero-filled holes (sectors never read) and data beyond the disk both make
+            // the file partial; the manifest counts both as unread.
+            if (outcome.status == SalvageStatus::Ok &&
+                (copy.zeroFilledBytes > 0 || entry.MissingBytes() > 0)) {
                 outcome.status = SalvageStatus::Partial;
-                outcome.expectedSize = entry.recordedSize;
-                outcome.unreadBytes = entry.MissingBytes();
-                Log("一部だけ回収しました: " + outcome.relativePath + "（記録されたサイズ " +
-                    std::to_string(outcome.expectedSize) + " バイトのうち " +
-                    std::to_string(outcome.unreadBytes) +
-                    " バイトは、データがディスクの範囲外にあるかたどれないため書き込めませんでした"
-                    "）");
+                outcome.expectedSize = entry.MissingBytes() > 0 ? entry.recordedSize : entry.size;
+                outcome.unreadBytes = copy.zeroFilledBytes + entry.MissingBytes();
+                if (copy.zeroFilledBytes > 0)
+                    Log("一部だけ回収しました: " + outcome.relativePath + "（" +
+                        std::to_string(copy.zeroFilledBytes) +
+                        " バイトは読めなかった領域にあるため 0 で埋めました）");
+                if (entry.MissingBytes() > 0)
+                    Log("一部だけ回収しました: " + outcome.relativePath + "（記録されたサイズ " +
+                        std::to_string(outcome.expectedSize) + " バイトのうち " +
+                        std::to_string(entry.MissingBytes()) +
+                        " バイトは、データがディスクの範囲外にあるかたどれないため書き込めませんで"
+                        "した"
+                        "）");
             }
             job_.recovered.push_back(&entry);
         } else {
