@@ -1,6 +1,6 @@
 #include "engine/salvage/FileCopier.h"
 
-#include "engine/salvage/Sha256.h"
+#include "engine/salvage/PipelinedHash.h"
 #include "engine/tree/FileEntry.h"
 #include "platform/OutputFile.h"
 
@@ -95,24 +95,26 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
         return outcome;
     };
 
+    // Two halves: one is read and written while the other is still being hashed.
     const std::size_t piece = std::max<std::size_t>(task.pieceBytes, 512);
-    if (buffer.size() < piece)
-        buffer.resize(piece);
-    Sha256 hash;
+    if (buffer.size() < 2 * piece)
+        buffer.resize(2 * piece);
+    PipelinedHash hash(task.byteCount);
     entry.readPosition = 0;
     std::uint64_t done = 0;
-    while (done < task.byteCount) {
+    for (std::size_t half = 0; done < task.byteCount; half ^= 1) {
+        std::uint8_t* data = buffer.data() + half * piece;
         const auto length =
             static_cast<std::size_t>(std::min<std::uint64_t>(piece, task.byteCount - done));
-        if (!entry.ReadNext(buffer.data(), length)) {
+        if (!entry.ReadNext(data, length)) {
             if (entry.unreadBytes == 0)
                 return abandon(CopyResult::Failed, "データを読み込めませんでした（" +
                                                        std::to_string(done) + " バイト目から）");
-            outcome.zeroFilledBytes += ReadSectorBySector(entry, done, buffer.data(), length);
+            outcome.zeroFilledBytes += ReadSectorBySector(entry, done, data, length);
         }
-        if (!file.Write(buffer.data(), length))
+        if (!file.Write(data, length))
             return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
-        hash.Update(buffer.data(), length);
+        hash.Add(data, length);
         done += length;
         outcome.bytesWritten = done;
         if (task.afterPiece && !task.afterPiece(done))
