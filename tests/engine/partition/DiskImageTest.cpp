@@ -238,8 +238,12 @@ TEST(DiskImage, SuperfloppyHasAVolumeAndNoPartitions) {
         GTEST_SKIP() << "image tools missing";
     AnalyseCompletely(image->root);
     ASSERT_EQ(image->root.ChildCount(), 2u);
-    EXPECT_EQ(image->root.Child(0)->Name(), u"スキャン結果");
-    ResultNode& volume = *image->root.Child(1);
+    ResultNode* const area = image->root.Child(0);
+    ResultNode* const found = image->root.Child(1);
+    ASSERT_NE(area, nullptr);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(area->Name(), u"スキャン結果");
+    ResultNode& volume = *found;
     EXPECT_EQ(volume.Name(), u"既存のフォルダ[FLOPPY]");
     CheckFiles(volume,
                {{u"FLOPPY.TXT", "floppy.txt", 3333, Stamp(2011, 11, 11, 11, 11, 10), false, 2},
@@ -255,13 +259,17 @@ TEST(DiskImage, WipedSectorZeroIsRebuiltFromBootSectors) {
         GTEST_SKIP() << "image tools missing";
     AnalyseCompletely(image->root);
     ASSERT_EQ(image->root.ChildCount(), 3u) << "no phantom volume from the NTFS backup boot sector";
-    EXPECT_EQ(image->root.Child(1)->RangeStart(), 63u);
-    EXPECT_EQ(image->root.Child(1)->Name(), u"パーティション(FAT16)") << "named by the FAT found";
-    EXPECT_EQ(image->root.Child(2)->Name(), u"パーティション(NTFS)");
+    ResultNode* const fat = image->root.Child(1);
+    ResultNode* const ntfs = image->root.Child(2);
+    ASSERT_NE(fat, nullptr);
+    ASSERT_NE(ntfs, nullptr);
+    EXPECT_EQ(fat->RangeStart(), 63u);
+    EXPECT_EQ(fat->Name(), u"パーティション(FAT16)") << "named by the FAT found";
+    EXPECT_EQ(ntfs->Name(), u"パーティション(NTFS)");
     CheckFiles(
-        Walk(*image->root.Child(1), {u"既存のフォルダ[WIPED16]"}),
+        Walk(*fat, {u"既存のフォルダ[WIPED16]"}),
         {{u"SURVIVOR.TXT", "survivor.txt", 4321, Stamp(2010, 10, 10, 10, 10, 10), false, 2}});
-    CheckFiles(Walk(*image->root.Child(2), {u"既存のフォルダ[WIPEDNT]"}),
+    CheckFiles(Walk(*ntfs, {u"既存のフォルダ[WIPEDNT]"}),
                {{u"second.txt", "second.txt", 1234, Stamp(2010, 10, 10, 10, 10, 12), false, 1}});
     CheckGolden(*image, "part-wiped");
 }

@@ -79,7 +79,9 @@ TEST(ExpandPartition, ExtendedChainEndsOnALoopAndKeepsChainOrder) {
     ASSERT_TRUE(drive.OpenDevice(&disk));
     ASSERT_TRUE(AnalyseCompletely(drive));
     ASSERT_EQ(drive.ChildCount(), 2u);
-    ResultNode& extended = *drive.Child(1);
+    ResultNode* const second = drive.Child(1);
+    ASSERT_NE(second, nullptr);
+    ResultNode& extended = *second;
     EXPECT_EQ(extended.Name(), u"拡張パーティション");
     ASSERT_TRUE(AnalyseCompletely(extended));
     EXPECT_EQ(Names(extended), (std::vector<std::u16string>{u"スキャン結果", u"論理ドライブ",
