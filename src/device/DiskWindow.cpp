@@ -12,6 +12,7 @@ bool CDiskWindow::Open(CDiskDevice* device, std::uint64_t start, std::uint64_t l
     start_ = start;
     length_ = length;
     wholeDevice_ = start == 0 && length == 0;
+    measured_ = false;
     return true;
 }
 
@@ -26,10 +27,13 @@ bool CDiskWindow::OpenWithin(const CDiskWindow* parent, std::uint64_t offset,
 bool CDiskWindow::GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) {
     if (!device_)
         return false;
-    std::uint64_t deviceLast = 0;
-    std::uint32_t deviceSectorSize = 0;
-    if (!device_->GetCapacity(&deviceLast, &deviceSectorSize))
-        return false;
+    if (!measured_) {
+        if (!device_->GetCapacity(&deviceLastLba_, &deviceSectorSize_))
+            return false;
+        measured_ = true;
+    }
+    const std::uint64_t deviceLast = deviceLastLba_;
+    const std::uint32_t deviceSectorSize = deviceSectorSize_;
     if (start_ > deviceLast)
         return false;
     if (wholeDevice_)

@@ -18,7 +18,8 @@ public:
     bool Open(CDiskDevice* device, std::uint64_t start, std::uint64_t length);
     // A window on parent's device at parent.start + offset.
     bool OpenWithin(const CDiskWindow* parent, std::uint64_t offset, std::uint64_t length);
-    // Asks the device; a whole-device window takes its length from here, so callers call
+    // Asks the device the first time it succeeds and keeps the answer (a device is
+    // measured once); a whole-device window takes its length from here, so callers call
     // this once before the first read.
     bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize);
     bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
@@ -38,6 +39,9 @@ private:
     bool wholeDevice_ = false;
     std::uint64_t start_ = 0;
     std::uint64_t length_ = 0;
+    bool measured_ = false;
+    std::uint64_t deviceLastLba_ = 0;
+    std::uint32_t deviceSectorSize_ = 0;
 };
 
 // LBAs, each once and in the order met, of sectors that a checked read could not read.

@@ -39,6 +39,26 @@ std::optional<BlockDeviceEntry> BlockDeviceOfNode(const std::string& node,
     return ReadBlockDevice(paths.sysfsRoot, name);
 }
 
+std::optional<DiskOfDevice> DiskOfDeviceNumber(const std::string& number,
+                                               const SystemPaths& paths) {
+    if (number.empty())
+        return std::nullopt;
+    std::optional<DiskOfDevice> holder;
+    for (BlockDeviceEntry& entry : ListBlockDevices(paths.sysfsRoot)) {
+        if (entry.dev == number)
+            return DiskOfDevice{std::move(entry), true};
+        if (!holder &&
+            std::find(entry.heldDevs.begin(), entry.heldDevs.end(), number) != entry.heldDevs.end())
+            holder = DiskOfDevice{std::move(entry), false};
+    }
+    return holder;
+}
+
+bool IsWholeScsiDisk(const std::string& number, const SystemPaths& paths) {
+    const auto disk = DiskOfDeviceNumber(number, paths);
+    return disk && disk->whole && disk->entry.scsiType >= 0 && disk->entry.backingFile.empty();
+}
+
 std::vector<std::string> MountsOfDevice(const BlockDeviceEntry& entry, const SystemPaths& paths) {
     std::vector<std::string> devs = entry.heldDevs;
     devs.push_back(entry.dev);

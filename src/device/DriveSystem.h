@@ -24,6 +24,19 @@ struct SystemPaths {
 std::optional<BlockDeviceEntry> BlockDeviceOfNode(const std::string& node,
                                                   const SystemPaths& paths);
 
+// The disk the kernel lists for a block device number ("8:1"): the disk itself, or the
+// disk that holds a partition (or a device stacked on it). whole is set only for the
+// disk itself.
+struct DiskOfDevice {
+    BlockDeviceEntry entry;
+    bool whole = false;
+};
+std::optional<DiskOfDevice> DiskOfDeviceNumber(const std::string& number, const SystemPaths& paths);
+// SCSI pass-through goes to the whole disk whatever node it is sent on, so it is used
+// only on a whole disk that is a SCSI device (SATA and USB disks included); never on a
+// partition, a loop device, virtio, NVMe or MMC.
+bool IsWholeScsiDisk(const std::string& number, const SystemPaths& paths);
+
 // Mount points of the disk and everything it holds, in mount order, each once.
 std::vector<std::string> MountsOfDevice(const BlockDeviceEntry& entry, const SystemPaths& paths);
 std::vector<std::string> MountsOfNode(const std::string& node, const SystemPaths& paths);

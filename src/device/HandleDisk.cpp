@@ -2,10 +2,11 @@
 
 #include "device/HandleCapacity.h"
 #include "device/PassThroughProbe.h"
+#include "device/SysfsDisk.h"
 
 namespace vantrel {
 
-CHandleDisk::CHandleDisk() = default;
+CHandleDisk::CHandleDisk(SystemPaths paths) : paths_(std::move(paths)) {}
 
 CHandleDisk::~CHandleDisk() {
     Close();
@@ -16,6 +17,8 @@ void CHandleDisk::Close() {
     kind_ = kDriveUnknown;
     path_.clear();
     adopted_ = false;
+    passThrough_ = false;
+    measured_ = false;
     ResetFields();
 }
 
@@ -33,6 +36,7 @@ bool CHandleDisk::OpenDescriptor(int fd, const std::string& path, const DeviceId
     identity_ = identity;
     kind_ = CDiskDevice::GetDriveKind();
     path_ = path;
+    Measure();
     return true;
 }
 
@@ -40,28 +44,48 @@ bool CHandleDisk::Open(const std::string& path) {
     Close();
     if (!OpenHandle(path))
         return false;
+    path_ = path;
+    Identify(path);
+    // Measured once here: every listed file asks its window for the capacity, and a
+    // query per file would reopen the source and send a drive command each time.
+    Measure();
+    return true;
+}
+
+void CHandleDisk::Identify(const std::string& path) {
     bool identified = false;
+    kind_ = kDriveUnknown;
     if (file_.IsBlockDevice()) {
+        const std::string number = file_.BlockDeviceNumberText();
+        passThrough_ = IsWholeScsiDisk(number, paths_);
         DeviceIdentity id;
-        if (ProbePassThroughIdentity(path, &id)) {
+        if (passThrough_ && ProbePassThroughIdentity(path, &id)) {
             identity_ = id;
             identified = true;
         }
-    }
-    kind_ = CDiskDevice::GetDriveKind();
-    if (!identified) {
-        if (kind_ == kDriveFloppy || kind_ == kDriveRemovable) {
-            identity_.removable = 1;
-        } else if (kind_ == kDriveCdRom) {
-            identity_.peripheralType = 5;
-            identity_.removable = 1;
-        } else if (kind_ == kDriveMagnetoOptical) {
-            identity_.peripheralType = 7;
-            identity_.removable = 1;
+        // The same rule as the drive list, so that a device opened by its path (a
+        // partition of it included) shows the kind the list shows.
+        if (const auto disk = DiskOfDeviceNumber(number, paths_)) {
+            if (!identified)
+                identity_ = IdentityFromSysfs(disk->entry);
+            identified = true;
+            kind_ = RefineDriveKind(DriveKindOfIdentity(identity_), identity_.peripheralType,
+                                    paths_.devRoot + "/" + disk->entry.name, paths_);
         }
     }
-    path_ = path;
-    return true;
+    if (kind_ == kDriveUnknown)
+        kind_ = CDiskDevice::GetDriveKind();
+    if (identified)
+        return;
+    if (kind_ == kDriveFloppy || kind_ == kDriveRemovable) {
+        identity_.removable = 1;
+    } else if (kind_ == kDriveCdRom) {
+        identity_.peripheralType = 5;
+        identity_.removable = 1;
+    } else if (kind_ == kDriveMagnetoOptical) {
+        identity_.peripheralType = 7;
+        identity_.removable = 1;
+    }
 }
 
 std::int32_t CHandleDisk::GetAccessMethod() const {
@@ -72,16 +96,18 @@ std::int32_t CHandleDisk::GetDriveKind() {
     return kind_;
 }
 
-bool CHandleDisk::GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) {
+bool CHandleDisk::Measure() {
     lastLba_ = 0;
     sectorSize_ = 512;
-    // Reopen by path: a medium may have been changed since the last look.
-    if (path_.empty() || !OpenHandle(path_))
+    measured_ = false;
+    if (path_.empty() || !file_.IsOpen())
         return false;
     CapacitySources sources;
     if (file_.IsBlockDevice()) {
-        sources.passThroughOk = ProbePassThroughCapacity(path_, &sources.passThroughLastLba,
-                                                         &sources.passThroughBlockSize);
+        // READ CAPACITY on a partition node answers for the whole disk.
+        if (passThrough_)
+            sources.passThroughOk = ProbePassThroughCapacity(path_, &sources.passThroughLastLba,
+                                                             &sources.passThroughBlockSize);
         sources.lengthInfo = file_.BlockDeviceSize();
         sources.kernelSectorSize = file_.LogicalSectorSize();
     } else {
@@ -92,6 +118,13 @@ bool CHandleDisk::GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize)
         return false;
     lastLba_ = result.lastLba;
     sectorSize_ = result.sectorSize;
+    measured_ = true;
+    return true;
+}
+
+bool CHandleDisk::GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) {
+    if (!measured_)
+        return false;
     if (lastLba)
         *lastLba = lastLba_;
     if (sectorSize)

@@ -4,6 +4,7 @@
 // files count as whole devices with 512-byte sectors.
 
 #include "device/DiskDevice.h"
+#include "device/DriveSystem.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <memory>
@@ -13,9 +14,12 @@ namespace vantrel {
 
 class CHandleDisk : public CDiskDevice {
 public:
-    CHandleDisk();
+    explicit CHandleDisk(SystemPaths paths = {});
     ~CHandleDisk() override;
 
+    // Opens, identifies and measures the device once: a block device the kernel lists
+    // takes its identity and kind as the drive list gives them (INQUIRY through SCSI
+    // pass-through only for a whole SCSI disk).
     bool Open(const std::string& path);
     // A device opened by someone else (the system's disk service) as a read-only
     // descriptor, of which a duplicate is kept for the life of the disk (the path cannot
@@ -36,13 +40,21 @@ public:
                      std::uint32_t bufferSize) override;
     std::string DeviceNode() const override { return path_; }
 
+protected:
+    const SystemPaths& Paths() const { return paths_; }
+
 private:
     bool OpenHandle(const std::string& path);
+    void Identify(const std::string& path);
+    bool Measure();
 
     ReadOnlyFile file_;
     std::int32_t kind_ = kDriveUnknown;
     std::string path_;
     bool adopted_ = false;
+    bool passThrough_ = false; // a whole SCSI disk: pass-through may be asked
+    bool measured_ = false;
+    SystemPaths paths_;
 };
 
 } // namespace vantrel

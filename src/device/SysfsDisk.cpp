@@ -54,7 +54,7 @@ DeviceIdentity IdentityFromSysfs(const BlockDeviceEntry& entry) {
     return id;
 }
 
-CSysfsDisk::CSysfsDisk(SystemPaths paths) : paths_(std::move(paths)) {}
+CSysfsDisk::CSysfsDisk(SystemPaths paths) : CHandleDisk(std::move(paths)) {}
 
 bool CSysfsDisk::Open(const std::string& path, const BlockDeviceEntry& entry) {
     kind_ = kDriveUnknown;
@@ -67,7 +67,7 @@ bool CSysfsDisk::Open(const std::string& path, const BlockDeviceEntry& entry) {
     }
     identity_ = IdentityFromSysfs(entry);
     backingFile_ = entry.backingFile;
-    kind_ = RefineDriveKind(CDiskDevice::GetDriveKind(), identity_.peripheralType, path, paths_);
+    kind_ = RefineDriveKind(CDiskDevice::GetDriveKind(), identity_.peripheralType, path, Paths());
     return true;
 }
 

@@ -21,7 +21,6 @@ public:
     int OpenErrno() const { return openErrno_; }
 
 private:
-    SystemPaths paths_;
     std::int32_t kind_ = kDriveUnknown;
     std::string backingFile_;
     int openErrno_ = 0;

@@ -5,6 +5,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace vantrel {
@@ -122,6 +123,13 @@ std::uint64_t ReadOnlyFile::DeviceNumber() const {
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return 0;
     return S_ISBLK(st.st_mode) ? st.st_rdev : st.st_dev;
+}
+
+std::string ReadOnlyFile::BlockDeviceNumberText() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISBLK(st.st_mode))
+        return {};
+    return std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
 }
 
 SourceProblem CheckSourcePath(const std::string& path) {

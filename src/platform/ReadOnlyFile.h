@@ -51,6 +51,8 @@ public:
     std::uint32_t LogicalSectorSize() const;
     // st_rdev of a block device or st_dev of the file system holding a file.
     std::uint64_t DeviceNumber() const;
+    // "major:minor" of a block device, as sysfs writes it; empty for anything else.
+    std::string BlockDeviceNumberText() const;
 
 private:
     int fd_ = -1;

@@ -210,3 +210,17 @@ TEST(DriveList, KindsAndFloppyTestFollowTheKernel) {
     const DeviceIdentity id = IdentityFromSysfs(loop);
     EXPECT_STREQ(id.product.data(), "写真のバッ "); // 15 bytes and one blank
 }
+
+// Pass-through reaches the whole disk whatever node it is sent on: only a whole SCSI disk
+// may use it. A partition still finds the disk it lies on, for its kind.
+TEST(DriveList, PassThroughOnlyForWholeScsiDisks) {
+    FakeSystem sys;
+    EXPECT_TRUE(IsWholeScsiDisk("8:0", sys.paths));
+    EXPECT_TRUE(IsWholeScsiDisk("8:16", sys.paths)); // the USB stick
+    for (const char* number : {"8:1", "8:17", "254:16", "7:0", "254:0", "9:9", ""})
+        EXPECT_FALSE(IsWholeScsiDisk(number, sys.paths)) << number;
+    const auto disk = DiskOfDeviceNumber("8:17", sys.paths);
+    ASSERT_TRUE(disk);
+    EXPECT_EQ(disk->entry.name, "sdb");
+    EXPECT_FALSE(disk->whole);
+}

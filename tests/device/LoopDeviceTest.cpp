@@ -75,6 +75,8 @@ TEST(LoopDevice, AttachedImageIsListedAsRemovableDiskNamedAfterTheFile) {
     std::uint64_t last = 0;
     ASSERT_TRUE(handle.GetCapacity(&last, nullptr));
     EXPECT_EQ(last, 8191u);
+    // Opened by its path, the device gets the kind the list gives it.
+    EXPECT_EQ(handle.GetDriveKind(), kDriveRemovable);
 
     const fs::path cli = fs::path(VANTREL_BINARY_DIR) / "src" / "cli" / "vantrel-cli";
     if (fs::exists(cli)) {

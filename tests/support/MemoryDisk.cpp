@@ -13,6 +13,7 @@ MemoryDisk::MemoryDisk(std::uint64_t sectorCount, std::uint32_t sectorSize)
     : bytes_(sectorCount * sectorSize), sectorBytes_(sectorSize) {}
 
 bool MemoryDisk::GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) {
+    ++capacityCalls_;
     const std::uint64_t sectors = bytes_.size() / sectorBytes_;
     lastLba_ = 0;
     sectorSize_ = sectorBytes_;

@@ -25,9 +25,12 @@ public:
     std::uint8_t* Sector(std::uint64_t lba) { return bytes_.data() + lba * sectorBytes_; }
     // Number of ReadSectors calls that reached the data (to prove "no I/O" paths).
     std::uint64_t ReadCalls() const { return readCalls_; }
+    // Number of GetCapacity calls (a device is measured once, not per listed file).
+    std::uint64_t CapacityCalls() const { return capacityCalls_; }
 
 private:
     std::vector<std::uint8_t> bytes_;
+    std::uint64_t capacityCalls_ = 0;
     std::uint32_t sectorBytes_;
     std::uint64_t readCalls_ = 0;
 };

@@ -2,6 +2,7 @@
 // tree shape and names, every file's size, time, condition and bytes, golden dumps.
 
 #include "Fixtures.h"
+#include "MemoryDisk.h"
 #include "TreeDump.h"
 #include "device/HandleDisk.h"
 #include "engine/partition/PartitionWalk.h"
@@ -363,4 +364,20 @@ TEST(DiskImage, ImageCutShortKeepsThePartitionAndMarksFilesPastTheEnd) {
     ASSERT_TRUE(file);
     EXPECT_EQ(file->condition, 6);
     EXPECT_EQ(file->size, 1024u) << "the FAT reader keeps the sectors that exist";
+}
+
+TEST(DiskImage, ListingAVolumeMeasuresTheDeviceOnce) {
+    auto image = OpenImage("part-multi.sh");
+    if (!image)
+        GTEST_SKIP() << "image tools missing";
+    std::ifstream in(image->disk.Path(), std::ios::binary);
+    MemoryDisk disk(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}));
+    DriveNode root;
+    ASSERT_TRUE(root.OpenDevice(&disk));
+    ResultNode& volume = Walk(root, {u"パーティション(FAT16)", u"既存のフォルダ[PRIMARY16]"});
+    AnalyseCompletely(volume);
+    for (const auto& child : volume.Children())
+        AnalyseCompletely(*child);
+    EXPECT_GE(volume.FileCount(), 4u);
+    EXPECT_EQ(disk.CapacityCalls(), 1u);
 }
