@@ -15,7 +15,7 @@ constexpr std::uint64_t kNoKey = ~std::uint64_t{0};
 // Levels below a top-level folder that reconstruction gathers.
 constexpr int kGatherDepth = 130;
 // Folders folded between two compactions of the top level.
-constexpr std::uint64_t kCompactionSteps = 1024;
+constexpr std::uint64_t kCompactionSteps = 64;
 
 // Marks duplicates. Of two live copies the earlier stays, of a live and a deleted copy the
 // live one, of two deleted copies the later one. Items without a key (an empty file has
