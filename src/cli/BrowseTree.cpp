@@ -1,5 +1,6 @@
 #include "cli/BrowseTree.h"
 
+#include "cli/Command.h"
 #include "cli/Source.h"
 #include "device/ewf/EwfDisk.h"
 #include "engine/partition/PartitionNode.h"
@@ -211,6 +212,18 @@ std::string PrintableName(const std::u16string& name) {
         if (c < 0x20 || c == 0x7F)
             c = u'?';
     return ToUtf8(safe);
+}
+
+bool FindFileItem(ResultNode& root, const std::string& spec, TreeItem* item) {
+    if (!FindItem(root, spec, item)) {
+        UsageError("ファイルが見つかりません: " + spec);
+        return false;
+    }
+    if (!item->file) {
+        UsageError("ファイルではありません: " + spec);
+        return false;
+    }
+    return true;
 }
 
 } // namespace vantrel::cli

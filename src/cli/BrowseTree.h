@@ -53,6 +53,9 @@ std::string FileDisplayPath(const ResultNode& folder, const FileEntry& file);
 // Resolves an id path or a display path, analysing the nodes on the way. False when
 // nothing matches.
 bool FindItem(ResultNode& root, const std::string& spec, TreeItem* item);
+// FindItem for commands that need a file: prints why and returns false when spec names
+// nothing or a folder.
+bool FindFileItem(ResultNode& root, const std::string& spec, TreeItem* item);
 
 // A name made safe for a terminal line: control characters become '?'.
 std::string PrintableName(const std::u16string& name);

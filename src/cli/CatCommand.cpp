@@ -28,10 +28,8 @@ int RunCat(const std::vector<std::string>& args) {
         return kExitUsage;
     const std::string& spec = parser.Positional()[1];
     TreeItem item;
-    if (!FindItem(*session->root, spec, &item))
-        return UsageError("ファイルが見つかりません: " + spec);
-    if (!item.file)
-        return UsageError("ファイルではありません: " + spec);
+    if (!FindFileItem(*session->root, spec, &item))
+        return kExitUsage;
 
     FileEntry& file = *item.file;
     std::vector<std::uint8_t> chunk(kChunkBytes);

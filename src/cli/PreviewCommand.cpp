@@ -25,10 +25,8 @@ int RunPreview(const std::vector<std::string>& args) {
     if (!session)
         return kExitUsage;
     TreeItem item;
-    if (!FindItem(*session->root, parser.Positional()[1], &item))
-        return UsageError("ファイルが見つかりません: " + parser.Positional()[1]);
-    if (!item.file)
-        return UsageError("ファイルではありません: " + parser.Positional()[1]);
+    if (!FindFileItem(*session->root, parser.Positional()[1], &item))
+        return kExitUsage;
 
     FileEntryReader reader(*item.file);
     // Without a picture decoder here, the formats the window decodes are known by their

@@ -9,6 +9,7 @@
 #include "engine/worker/WorkerPosting.h"
 #include "skin/Artwork.h"
 #include "skin/Fonts.h"
+#include "skin/ProgramLook.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -75,6 +76,8 @@ bool CVntMFCApp::InitInstance(const AppOptions& options) {
     SetDetailMode(detail);
 
     InstallFontSubstitutions();
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        ApplyProgramLook(*application); // menus and dialogs in the artwork's palette
     QApplication::setFont(InterfaceFont());
     QApplication::setWindowIcon(ProgramIcon());
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
