@@ -32,6 +32,7 @@ int TestFrame::currentScreen() const {
 }
 
 void TestFrame::showScreen(int number) {
+    screensShown.push_back(number);
     QWidget* screens[] = {browse_, browse_->scanScreen(), browse_->diagnosisScreen(),
                           browse_->salvageScreen()};
     for (int i = 0; i < 4; ++i)

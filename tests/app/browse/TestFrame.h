@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QWidget>
 #include <map>
+#include <vector>
 
 namespace vantrel::testing {
 
@@ -23,6 +24,8 @@ public:
     QWidget* host() { return &host_; }
     // The visible screen (2 to 5), or 0.
     int currentScreen() const;
+    // Every screen shown, in order: a short salvage can come and go between two polls.
+    std::vector<int> screensShown;
     void broadcastSettings(const ScanSettings& settings);
 
     int answer = msg::kAnswerYes;
