@@ -1,5 +1,6 @@
 #include "app/models/FileListView.h"
 
+#include "app/models/ReportListLook.h"
 #include "app/shell/UiRequestEvent.h"
 #include "skin/Fonts.h"
 
@@ -10,24 +11,14 @@ namespace vantrel {
 
 FileListView::FileListView(QWidget* parent) : QTreeView(parent), model_(new FileListModel(this)) {
     setModel(model_);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setFont(InterfaceFont());
+    SetUpReportList(*this);
     header()->setStretchLastSection(false);
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     const int widths[] = {128, 96, 96, 96, 96};
     for (int column = 0; column < 5; ++column)
         setColumnWidth(column, widths[column]);
-    // The date and time are never cut short: the column is at least as wide as the text.
-    const int dateWidth =
-        fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 12;
-    setColumnWidth(4, std::max(96, dateWidth));
+    setColumnWidth(4, DateColumnWidth(*this, 96));
     connect(header(), &QHeaderView::sectionClicked, model_,
             [this](int column) { model_->sortByClick(column); });
 }

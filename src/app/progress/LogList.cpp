@@ -1,5 +1,6 @@
 #include "app/progress/LogList.h"
 
+#include "app/models/ReportListLook.h"
 #include "app/shell/UiRequestEvent.h"
 #include "skin/Fonts.h"
 
@@ -11,19 +12,9 @@ namespace vantrel {
 
 LogList::LogList(QWidget* parent) : QTreeView(parent), model_(new LogListModel(this)) {
     setModel(model_);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setFont(InterfaceFont());
+    SetUpReportList(*this);
     header()->setStretchLastSection(true);
-    // The time is never cut short: the column is at least as wide as its text.
-    setColumnWidth(
-        0,
-        std::max(128, fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 12));
+    setColumnWidth(0, DateColumnWidth(*this, 128));
     setColumnWidth(1, 128);
     setColumnWidth(2, 256);
 }
