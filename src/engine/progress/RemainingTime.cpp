@@ -69,8 +69,10 @@ std::string RemainingTimeEstimate::ProgressText(std::uint64_t position, bool det
     std::string text = std::to_string(position) + " / " + std::to_string(total_);
     if (detail) {
         text += " 経過時間" + ClockText(ElapsedSeconds());
-        text += " 予想時間" + ClockText(duration_);
-        text += " 残り時間" + ClockText(RemainingSeconds());
+        // Before the first estimate the duration is a placeholder, not 596523 hours.
+        const bool known = duration_ != kUnknownDuration;
+        text += " 予想時間" + (known ? ClockText(duration_) : std::string("--:--:--"));
+        text += " 残り時間" + (known ? ClockText(RemainingSeconds()) : std::string("--:--:--"));
     }
     return text;
 }

@@ -39,6 +39,8 @@ TEST(RemainingTime, ShownDurationFallsAtOnceAndRisesOneSecondPerSecond) {
     RemainingTimeEstimate estimate(fake.Clock());
     estimate.Start(1000);
     EXPECT_EQ(estimate.EstimatedDuration(), RemainingTimeEstimate::kUnknownDuration);
+    EXPECT_EQ(estimate.ProgressText(0, true),
+              "0 / 1000 経過時間00:00:00 予想時間--:--:-- 残り時間--:--:--");
     fake.now += 10;
     EXPECT_TRUE(estimate.Update(100));
     EXPECT_EQ(estimate.EstimatedDuration(), 100u);
