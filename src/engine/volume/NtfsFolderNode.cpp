@@ -12,7 +12,6 @@ namespace vantrel {
 namespace {
 
 constexpr std::uint32_t kAttributeVolumeName = 0x60;
-constexpr std::uint32_t kAttributeIndexRoot = 0x90;
 
 // The $VOLUME_NAME value of record 3 (UTF-16LE); empty for a volume without a label.
 bool ReadVolumeLabel(NtfsVolume& volume, std::u16string* label) {
@@ -51,8 +50,7 @@ bool NtfsFolderNode::SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64
     if (!volume || !volume->IsOpen())
         return false;
     MftRecord record;
-    if (!record.Load(*volume, recordNumber) ||
-        !record.FindAttribute(kAttributeIndexRoot, kLowestAttributeId))
+    if (!record.Load(*volume, recordNumber) || !IsNtfsFolder(record))
         return false;
     volume_ = std::move(volume);
     deletedChildren_ =

@@ -23,7 +23,7 @@ public:
     }
     // The same with the boot sector read from bootCopyLba (the backup in the last sector).
     bool SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart, std::uint64_t bootCopyLba);
-    // The folder of MFT record recordNumber; it must have an $INDEX_ROOT. A record that is
+    // The folder of MFT record recordNumber; it must be a folder (IsNtfsFolder). A record that is
     // not in use is a deleted folder. deletedChildren is shared by the folders of one
     // volume (a new one when null).
     bool SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber,

@@ -103,7 +103,7 @@ private:
         StandardInformationValue si;
         const bool haveSi = record.StandardInformation(&si);
         child.fileAttributes = haveSi ? si.fileAttributes : 0;
-        if (record.FindAttribute(kAttrIndexRoot, kLowestAttributeId) != nullptr) {
+        if (IsNtfsFolder(record)) {
             if (child.name == u".")
                 return;
             child.isFolder = true;
@@ -127,6 +127,15 @@ private:
 };
 
 } // namespace
+
+bool IsNtfsFolder(const MftRecord& record) {
+    const NtfsAttribute* root = FolderIndexAttribute(record, kAttrIndexRoot);
+    if (root == nullptr)
+        return false;
+    IndexRootHeader header;
+    return !root->IsResident() || !ParseIndexRoot(root->value, &header) ||
+           header.indexedType == kAttrFileName;
+}
 
 IndexBlockGeometry IndexGeometry(std::uint32_t rootBlockSize, std::uint32_t bytesPerCluster) {
     IndexBlockGeometry g;

@@ -35,6 +35,12 @@ struct NtfsDirectoryEntry {
 bool ListNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
                        std::vector<NtfsDirectoryEntry>* out);
 
+// True when the record is a folder: it has an $INDEX_ROOT ($I30 when there is one) that
+// does not declare an index of something other than file names. $Secure, $ObjId and
+// $Quota hold indexes of descriptors and ids: they are files, not folders. A root too
+// damaged to read its header still makes a folder, so that its entry is not lost.
+bool IsNtfsFolder(const MftRecord& record);
+
 // The size of one index block and the bytes per index VCN for a folder: the root header's
 // block size when usable (else 4096); VCNs count clusters, or 512-byte units when a block
 // is smaller than a cluster.

@@ -63,6 +63,9 @@ TEST(NtfsFolders, NestedFoldersLargeIndexesAndEveryKindOfData) {
     EXPECT_EQ(root.Name(), u"既存のフォルダ[vantrel]");
     EXPECT_EQ(root.Key(), kNtfsRootRecord);
     ASSERT_TRUE(AnalyseCompletely(root));
+    // An index of security descriptors is no folder: its analysis could only fail.
+    EXPECT_EQ(Child(root, u"$Secure"), nullptr);
+    EXPECT_NE(File(root, u"$Secure"), nullptr);
 
     FileEntry* small = File(root, u"small.txt");
     ASSERT_TRUE(small);

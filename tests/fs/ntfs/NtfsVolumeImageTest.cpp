@@ -141,9 +141,10 @@ TEST_F(NtfsImage, RootListsResidentAndNonResidentFilesWithTheirBytes) {
         EXPECT_NE(Find(root, name), nullptr) << ToUtf8(name);
     EXPECT_EQ(Find(root, u"."), nullptr);
     EXPECT_TRUE(Find(root, u"docs")->isFolder);
-    // $Secure holds indexes of security descriptors, not of names: nothing to list.
+    // $Secure holds indexes of security descriptors, not of names: a file, nothing to list.
     const NtfsDirectoryEntry* secure = Find(root, u"$Secure");
     ASSERT_NE(secure, nullptr);
+    EXPECT_FALSE(secure->isFolder);
     std::vector<NtfsDirectoryEntry> none;
     EXPECT_FALSE(ListNtfsDirectory(Volume(), secure->recordNumber, &none));
     EXPECT_TRUE(none.empty());
