@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Listings and folder scans of large volumes side by side with sleuthkit's fls, from a
-# warm cache, with elapsed time, CPU time and peak memory of every run:
-#   - NTFS volumes of COUNT small files in COUNT/100 folders, a tenth of them deleted
+# warm cache, with elapsed time, CPU time and peak memory of every run. For each COUNT:
+#   - an NTFS volume of COUNT small files in COUNT/100 folders, a tenth of them deleted
 #     (mkntfs, then ntfs-3g through FUSE: needs root; skipped with a message otherwise);
-#   - a FAT32 volume of 30 000 files in 300 folders, a tenth deleted (mkfs.fat, mtools).
+#   - a FAT32 volume of the same files and folders (mkfs.fat, mtools).
 # Contents are deterministic. Images are kept in DIR (default /tmp/vantrel-listing) and
-# reused by later runs.
+# reused by later runs; building them is heavy, so run the first time under nice.
 #
 #   bench/compare-listing.sh [COUNT...]        (default: 100000 200000)
 #
-# BUILD (default build/scan-bench) is the release build tree holding vantrel-cli; CLI
-# names another vantrel-cli to measure instead.
+# Every command runs once to warm the cache, then RUNS times (default 3); the best of
+# each figure is shown. Without fls its columns read "-". BUILD (default build/scan-bench)
+# is the release build tree holding vantrel-cli; CLI names another vantrel-cli to measure
+# instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD:-build/scan-bench}"
@@ -25,7 +27,12 @@ if [ -z "$cli" ]; then
     cmake --build "$build" --target vantrel-cli -j2 >/dev/null
     cli="$(pwd)/$build/src/cli/vantrel-cli"
 fi
-command -v fls >/dev/null || { echo "fls (sleuthkit) is needed" >&2; exit 1; }
+runs="${RUNS:-3}"
+have_fls=1
+command -v fls >/dev/null || {
+    have_fls=0
+    echo "fls (sleuthkit) is missing: its columns are left empty" >&2
+}
 export TZ="${TZ:-}" # the zone as the user has it; the JSON listing converts every date
 
 # make_tree ROOT COUNT FOLDERS: COUNT files of 60-300 bytes spread over FOLDERS folders.
@@ -73,6 +80,10 @@ make_ntfs() { # IMAGE COUNT
 
 make_fat() { # IMAGE COUNT FOLDERS
     local image=$1 count=$2 folders=$3 tree
+    command -v mkfs.fat >/dev/null && command -v mcopy >/dev/null || {
+        echo "FAT32 $count: skipped (needs mkfs.fat and mtools)" >&2
+        return 1
+    }
     [ -f "$image" ] && return 0
     echo "making $image ($count files)" >&2
     tree=$(mktemp -d)
@@ -87,19 +98,24 @@ make_fat() { # IMAGE COUNT FOLDERS
     mv "$image.part" "$image"
 }
 
-# run LABEL OUTPUT COMMAND...: runs once to warm the cache, then measures; the output
-# goes to OUTPUT. Prints elapsed and CPU seconds and peak memory.
-run() {
-    local label=$1 output=$2 stats
-    shift 2
+# measure OUTPUT COMMAND...: one warm-up run, then RUNS measured ones; sets wall, cpu
+# (seconds) and peak (KiB) to the best of each and rows to the lines of OUTPUT.
+measure() {
+    local output=$1 stats best
+    shift
     stats=$(mktemp)
+    best=$(mktemp)
     "$@" >"$output" 2>/dev/null || true
-    /usr/bin/time -f '%e %U %S %M' -o "$stats" "$@" >"$output" 2>/dev/null || true
-    read -r elapsed user system peak <"$stats"
-    rm -f "$stats"
-    cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')
-    printf '  %-30s %7.2f s  cpu %7.2f s  peak %8d KiB  %8d rows\n' "$label" "$elapsed" "$cpu" \
-        "$peak" "$(wc -l <"$output")"
+    for _ in $(seq "$runs"); do
+        /usr/bin/time -f '%e %U %S %M' -o "$stats" "$@" >"$output" 2>/dev/null || true
+        tail -n 1 "$stats" >>"$best"
+    done
+    read -r wall cpu peak < <(awk 'NR == 1 || $1 < w { w = $1 }
+        NR == 1 || $2 + $3 < c { c = $2 + $3 }
+        NR == 1 || $4 < m { m = $4 }
+        END { printf "%.2f %.2f %d\n", w, c, m }' "$best")
+    rows=$(wc -l <"$output")
+    rm -f "$stats" "$best"
 }
 
 # Rows of a scan's JSON listing that repeat another's name, size and first sector.
@@ -123,39 +139,81 @@ PY
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
+table="$out/table"
+notes="$out/notes"
+: >"$table"
+: >"$notes"
 
-volume() { # KIND IMAGE SCAN-METHOD
-    local kind=$1 image=$2 method=$3
-    echo "$kind: $image ($(du -h --apparent-size "$image" | cut -f1))"
-    run "fls -r -p" "$out/fls" fls -r -p "$image"
-    local fls_time=$elapsed fls_cpu=$cpu
-    run "vantrel-cli ls -r" "$out/ls" "$cli" ls "$image" -r
-    local ls_time=$elapsed
-    run "vantrel-cli ls -r --json" "$out/json" "$cli" ls "$image" -r --json
-    local json_time=$elapsed
-    run "vantrel-cli scan --method $method" "$out/scan" "$cli" scan "$image" --method "$method" --json
-    local scan_time=$elapsed scan_cpu=$cpu
-    echo "  scan rows repeating another's name, size and first sector: $(duplicates "$out/scan")"
-    awk -v f="$fls_time" -v l="$ls_time" -v j="$json_time" -v s="$scan_time" 'BEGIN {
-        if (f <= 0) f = 0.01
-        printf "  ls / fls %.2f (aim 1.0)   ls --json / fls %.2f (aim 1.2)   scan / fls %.2f (aim 2.0)\n",
-               l / f, j / f, s / f }'
-    scan_cpus+=("$scan_cpu")
+volume() { # KIND COUNT IMAGE SCAN-METHOD
+    local kind=$1 count=$2 image=$3 method=$4 fls_wall=- fls_cpu=- fls_peak=-
+    echo "measuring $kind, $count files ($(du -h --apparent-size "$image" | cut -f1))" >&2
+    if [ "$have_fls" = 1 ]; then
+        measure "$out/fls" fls -r -p "$image"
+        fls_wall=$wall fls_cpu=$cpu fls_peak=$peak
+    fi
+    local name args
+    for name in "ls -r" "ls -r --json" "scan --method $method"; do
+        case $name in
+        "ls -r") args=(ls "$image" -r) ;;
+        "ls -r --json") args=(ls "$image" -r --json) ;;
+        *) args=(scan "$image" --method "$method" --json) ;;
+        esac
+        measure "$out/vantrel" "$cli" "${args[@]}"
+        printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$kind" "$count" "$name" "$fls_wall" \
+            "$fls_cpu" "$fls_peak" "$wall" "$cpu" "$peak" $((peak * 1024 / (rows > 0 ? rows : 1))) \
+            >>"$table"
+    done
+    echo "$kind $count files: scan rows repeating another's name, size and first sector:" \
+        "$(duplicates "$out/vantrel")" >>"$notes"
 }
 
-scan_cpus=()
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 for count in "${counts[@]}"; do
+    folders=$((count / 100))
     image="$dir/ntfs-$count.img"
     if make_ntfs "$image" "$count"; then
-        volume "NTFS, $count files" "$image" ntfs
+        volume NTFS "$count" "$image" ntfs
+    fi
+    image="$dir/fat32-$count.img"
+    if make_fat "$image" "$count" "$folders"; then
+        volume FAT32 "$count" "$image" fat
     fi
 done
-if [ ${#scan_cpus[@]} -ge 2 ]; then
-    awk -v a="${scan_cpus[0]}" -v b="${scan_cpus[1]}" -v n="${counts[0]}" -v m="${counts[1]}" 'BEGIN {
-        printf "NTFS scan CPU, %d files against %d: %.2f times (aim 2.2 or less for twice the files)\n",
-               m, n, (a > 0 ? b / a : 0) }'
-fi
-scan_cpus=()
-fat="$dir/fat32-30000.img"
-make_fat "$fat" 30000 300
-volume "FAT32, 30000 files" "$fat" fat
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# The table: fls beside each Vantrel command on the same volume; ratios of elapsed and
+# CPU time to fls (the aims hold for NTFS); memory per listed row.
+echo
+echo "best of $runs runs, warm cache; load average $load_before before, $load_after after"
+awk -F'\t' '
+    BEGIN {
+        aim["ls -r"] = "1.0"; aim["ls -r --json"] = "1.2"; aim["scan --method ntfs"] = "2.0"
+        printf "%-6s %7s %-20s | %-24s | %-31s | %s\n", "", "", "", "fls -r -p",
+               "vantrel-cli", "vantrel / fls"
+        printf "%-6s %7s %-20s | %7s %7s %8s | %7s %7s %8s %6s | %5s %5s %s\n", "volume",
+               "files", "command", "wall s", "cpu s", "peak MB", "wall s", "cpu s", "peak MB",
+               "B/row", "wall", "cpu", "aim"
+    }
+    function ratio(a, b) { return (b == "-" || b <= 0) ? "-" : sprintf("%.2f", a / b) }
+    function mb(k) { return k == "-" ? "-" : sprintf("%.1f", k / 1024) }
+    {
+        printf "%-6s %7d %-20s | %7s %7s %8s | %7.2f %7.2f %8s %6s | %5s %5s %s\n", $1, $2,
+               $3, $4, $5, mb($6), $7, $8, mb($9), $10, ratio($7, $4), ratio($8, $5),
+               ($1 == "NTFS" ? aim[$3] : "")
+        n = ++seen[$1 SUBSEP $3]
+        cpu[$1 SUBSEP $3 SUBSEP n] = $8
+        files[$1 SUBSEP $3 SUBSEP n] = $2
+    }
+    END {
+        print ""
+        for (key in seen) {
+            if (seen[key] < 2)
+                continue
+            split(key, k, SUBSEP)
+            a = cpu[key SUBSEP 1]; b = cpu[key SUBSEP 2]
+            printf "%s %s: cpu %d files / %d files = %s (aim 2.2 or less for twice the files)\n",
+                   k[1], k[2], files[key SUBSEP 2], files[key SUBSEP 1],
+                   (a > 0 ? sprintf("%.2f", b / a) : "-")
+        }
+    }' "$table"
+cat "$notes"
