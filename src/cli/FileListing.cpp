@@ -101,6 +101,10 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder, std::siz
               << ",\"modified\":" << JsonTime(file.modifyTime)
               << ",\"created\":" << JsonTime(file.createTime)
               << ",\"accessed\":" << JsonTime(file.accessTime);
+    if (!file.carvedName.empty()) // the start-sector name of a carved file
+        std::cout << ",\"carved_name\":" << JsonString(ToUtf8(file.carvedName));
+    if (!file.originalFolder.empty())
+        std::cout << ",\"original_folder\":" << JsonString(ToUtf8(file.originalFolder));
     if (file.unreadBytes != 0) // data in areas the rescue map says were not read
         std::cout << ",\"unread_bytes\":" << file.unreadBytes;
     if (listing.withFirstLba)

@@ -41,6 +41,10 @@ std::string ManifestLine(const ManifestRecord& record) {
                 ",\"unread_bytes\":" + std::to_string(record.unreadBytes);
     if (!record.error.empty())
         line += ",\"error\":" + JsonQuote(record.error);
+    if (!record.carvedName.empty())
+        line += ",\"carved_name\":" + JsonQuote(record.carvedName);
+    if (!record.originalFolder.empty())
+        line += ",\"original_folder\":" + JsonQuote(record.originalFolder);
     if (!record.sha256.empty())
         line += ",\"sha256\":" + JsonQuote(record.sha256);
     line += "}\n";

@@ -23,6 +23,9 @@ struct ManifestRecord {
     std::uint64_t expectedSize = 0;
     std::uint64_t unreadBytes = 0;
     std::string sha256; // of the bytes written; empty when nothing was written
+    // A carved file: its start-sector name, and its folder when a file system named it.
+    std::string carvedName;
+    std::string originalFolder;
 };
 
 inline constexpr char kManifestName[] = "manifest.jsonl";

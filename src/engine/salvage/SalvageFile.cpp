@@ -215,6 +215,8 @@ void SalvageRun::Finish(SalvageOutcome outcome, FileEntry& entry) {
         record.sha256 = outcome.sha256;
         record.expectedSize = outcome.expectedSize;
         record.unreadBytes = outcome.unreadBytes;
+        record.carvedName = ToUtf8(entry.carvedName);
+        record.originalFolder = ToUtf8(entry.originalFolder);
         if (!manifest_.Append(record))
             ManifestFailed("書き込めませんでした");
     }

@@ -52,6 +52,7 @@ protected:
         return position_ < rangeLength_ && position_ - begin <= kScanStepSectors;
     }
 
+    ScanResultNode* Node() const { return node_; }
     void AddFoundFile(std::unique_ptr<FileEntry> file);
     void AddFoundFolder(std::unique_ptr<ResultNode> folder);
 

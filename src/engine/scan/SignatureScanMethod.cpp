@@ -2,17 +2,22 @@
 
 #include "engine/signature/CarvedName.h"
 #include "engine/tree/FileEntry.h"
+#include "engine/tree/ScanResultNode.h"
 #include "platform/Utf.h"
+
+#include <string>
 
 namespace vantrel {
 
 bool SignatureScanMethod::Attach(ScanResultNode& node) {
+    naming_.Reset();
     return SectorScanMethod::Attach(node) && carver_.Reset(SectorSize());
 }
 
 void SignatureScanMethod::Reset() {
     SectorScanMethod::Reset();
     carver_.Reset(512);
+    naming_.Reset();
 }
 
 std::u16string SignatureScanMethod::MethodName() const {
@@ -38,6 +43,18 @@ StepResult SignatureScanMethod::DetectStep() {
     }
     position_ = reached;
     return reached;
+}
+
+StepResult SignatureScanMethod::FinishStep() {
+    ScanResultNode* node = Node();
+    if (!node)
+        return kStepComplete;
+    const StepResult result = naming_.Step(*node);
+    if (result == kStepComplete && naming_.VolumesLookedAt() != 0)
+        node->AddNote(u"ファイルシステムの記録から " +
+                      FromUtf8(std::to_string(naming_.FilesNamed())) +
+                      FromUtf8(" 個のファイルに元の名前を付けました"));
+    return result;
 }
 
 void SignatureScanMethod::AddCarvedFile(const FoundCarvedFile& found) {

@@ -4,6 +4,7 @@
 // first; detection walks the range through the signature carver and turns each file it
 // reports into a carved FileEntry, renamed by its content.
 
+#include "engine/scan/CarvedNaming.h"
 #include "engine/scan/SectorScanMethod.h"
 #include "engine/signature/SignatureCarver.h"
 
@@ -14,6 +15,8 @@ public:
     bool Attach(ScanResultNode& node) override;
     void Reset() override;
     StepResult DetectStep() override;
+    // Names the carved files after the FAT and NTFS entries that still describe them.
+    StepResult FinishStep() override;
     std::u16string MethodName() const override;
 
     const CarvedFile& Current() const { return carver_.Current(); }
@@ -22,6 +25,7 @@ private:
     void AddCarvedFile(const FoundCarvedFile& found);
 
     SignatureCarver carver_;
+    CarvedNaming naming_;
 };
 
 } // namespace vantrel

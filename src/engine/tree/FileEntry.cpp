@@ -34,6 +34,8 @@ bool FileEntry::AttachToWindow(CDiskWindow* dataWindow) {
     sectorSize = 0;
     readPosition = 0;
     unreadBytes = 0;
+    carvedName.clear();
+    originalFolder.clear();
     if (!dataWindow)
         return false;
     std::uint64_t lastLba = 0;

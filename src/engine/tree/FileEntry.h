@@ -81,6 +81,11 @@ public:
     // Data bytes in sectors the disk could not give (areas a rescue map marks as not
     // read); set when the entry joins a node.
     std::uint64_t unreadBytes = 0;
+    // A carved file: the start-sector name it was carved under. When a file system still
+    // holds an entry for its data it is named after that entry, and originalFolder is the
+    // display path of the entry's folder (empty when unknown).
+    std::u16string carvedName;
+    std::u16string originalFolder;
 
 private:
     bool ReadSectorsOfFile(std::uint64_t first, std::uint64_t count, std::uint8_t* out);

@@ -25,6 +25,9 @@ public:
     // Nothing to search by default.
     virtual StepResult SearchStep() { return kStepComplete; }
     virtual StepResult DetectStep() = 0;
+    // After detection, before the rebuild: completes what detection found (the database
+    // method names carved files after the entries file systems still hold for them).
+    virtual StepResult FinishStep() { return kStepComplete; }
     virtual std::u16string MethodName() const;
     BadSectorList& BadSectors() { return badSectors_; }
 

@@ -76,6 +76,10 @@ StepResult ScanResultNode::DetectStep() {
     return method_ ? method_->DetectStep() : kStepFailed;
 }
 
+StepResult ScanResultNode::FinishStep() {
+    return method_ ? method_->FinishStep() : kStepComplete;
+}
+
 BadSectorList* ScanResultNode::BadSectors() {
     return method_ ? &method_->BadSectors() : nullptr;
 }

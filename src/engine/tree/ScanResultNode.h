@@ -35,6 +35,8 @@ public:
     std::u16string MethodName() const override;
     StepResult SearchStep() override;
     StepResult DetectStep() override;
+    // The method's work between detection and the rebuild, step by step.
+    StepResult FinishStep();
     BadSectorList* BadSectors() override;
 
     // Attaches a method made by the caller, discarding the previous scan's findings.

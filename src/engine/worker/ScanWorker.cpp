@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <vector>
 
 namespace vantrel {
 
@@ -123,8 +124,28 @@ private:
             PostLog(record_, ReadErrorText(lbas[logged_]));
     }
 
+    // The method's finishing work (naming carved files), step by step so that a stop
+    // request is noticed; its notes are logged when it is done.
+    void Finish(ScanResultNode& scan) {
+        while (!record_.StopRequested()) {
+            std::lock_guard lock(ScanLock());
+            const StepResult q = scan.FinishStep();
+            if (q == kStepComplete || q == kStepFailed)
+                break;
+        }
+        std::vector<std::u16string> notes;
+        {
+            std::lock_guard lock(ScanLock());
+            notes = scan.TakeNotes();
+        }
+        for (const std::u16string& note : notes)
+            PostLog(record_, note);
+    }
+
     void Reconstruct() {
         auto* scan = dynamic_cast<ScanResultNode*>(node_);
+        if (scan)
+            Finish(*scan);
         if (scan) {
             std::lock_guard lock(ScanLock());
             scan->MergeDuplicates();

@@ -27,12 +27,26 @@ bool FatVolume::Open(CDiskWindow& window, std::uint64_t bootLba, std::uint64_t c
     std::vector<std::uint8_t> sector(sectorSize);
     if (!window.ReadSectors(copyLba, 1, sector.data(), sectorSize))
         return false;
-    if (!IsFatBootSector(sector, sectorSize) || !ParseFatBootRecord(record_, sector))
+    FatBootRecord record;
+    if (!IsFatBootSector(sector, sectorSize) || !ParseFatBootRecord(record, sector))
         return false;
-    record_.hiddenSectors = bootLba;
+    record.hiddenSectors = bootLba;
+    return OpenWithRecord(window, record);
+}
+
+bool FatVolume::OpenWithRecord(CDiskWindow& window, const FatBootRecord& record) {
+    window_ = nullptr;
+    record_ = FatBootRecord{};
+    badSectors_.Clear();
+    std::uint64_t lastLba = 0;
+    std::uint32_t sectorSize = 0;
+    if (!window.GetCapacity(&lastLba, &sectorSize) || sectorSize == 0 ||
+        record.hiddenSectors > lastLba)
+        return false;
     // A volume sector smaller than, or not a multiple of, the device's cannot be addressed.
-    if (record_.bytesPerSector < sectorSize || record_.bytesPerSector % sectorSize != 0)
+    if (record.bytesPerSector < sectorSize || record.bytesPerSector % sectorSize != 0)
         return false;
+    record_ = record;
     window_ = &window;
     deviceSector_ = sectorSize;
     return true;

@@ -25,6 +25,9 @@ public:
     }
     // The same with the boot record read from copyLba (a backup of the boot sector).
     bool Open(CDiskWindow& window, std::uint64_t bootLba, std::uint64_t copyLba);
+    // A volume whose record was read before (by a folder set-up or a scan's search);
+    // record.hiddenSectors must be the window LBA of its boot sector.
+    bool OpenWithRecord(CDiskWindow& window, const FatBootRecord& record);
 
     const FatBootRecord& Record() const { return record_; }
     CDiskWindow* Window() const { return window_; }

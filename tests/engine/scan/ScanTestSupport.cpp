@@ -57,6 +57,9 @@ bool RunDetect(ScanResultNode& node) {
 }
 
 bool RunReconstruct(ScanResultNode& node) {
+    for (int guard = 0; node.FinishStep() != kStepComplete; ++guard)
+        if (guard == 1'000'000)
+            return false;
     node.MergeDuplicates();
     for (int guard = 0; guard < 1'000'000; ++guard) {
         const StepResult q = node.ReconstructStep();

@@ -31,7 +31,7 @@ std::unique_ptr<ScannedDisk> DiskOver(std::vector<std::uint8_t> bytes);
 bool RunSearch(ScanResultNode& node);
 // Detects until complete; false when detection failed.
 bool RunDetect(ScanResultNode& node);
-// MergeDuplicates and ReconstructStep until complete.
+// The method's finishing steps, MergeDuplicates and ReconstructStep until complete.
 bool RunReconstruct(ScanResultNode& node);
 
 const ResultNode* FindFolder(const ResultNode& node, const std::u16string& name);
