@@ -2,6 +2,8 @@
 
 #include "engine/partition/DriveNode.h"
 #include "engine/partition/PartitionNode.h"
+#include "engine/scan/FatScanMethod.h"
+#include "engine/scan/NtfsScanMethod.h"
 #include "engine/tree/ScanResultNode.h"
 #include "engine/volume/FatFolderNode.h"
 #include "engine/volume/NtfsFolderNode.h"
@@ -65,6 +67,43 @@ void RangeVolumeFinder::Find(ScanResultNode& node) {
     }
     AnalyseCompletely(*root_);
     Collect(*root_, prefix, *scanned, 0);
+    if (volumes_.empty())
+        Search(node, *scanned, sectorSize);
+}
+
+void RangeVolumeFinder::Search(ScanResultNode& node, CDiskWindow& scanned,
+                               std::uint32_t sectorSize) {
+    // A method searches from a probe of its own: the node's findings stay untouched.
+    ScanResultNode probe;
+    if (!probe.SetUp(&scanned, node.RangeStart(), node.RangeLength()))
+        return;
+    const std::uint64_t limit = kVolumeSearchBytes / sectorSize;
+    const auto searched = [&](SectorScanMethod& method) {
+        if (!method.Attach(probe))
+            return false;
+        for (;;) {
+            const StepResult p = method.SearchStep();
+            if (p == kStepComplete)
+                return true;
+            if (p == kStepFailed || p > limit)
+                return false;
+        }
+    };
+    // Folders found this way have no node of their own: their paths start at the range's.
+    RangeVolume volume;
+    volume.window = &scanned;
+    volume.rootPath = NodeDisplayPath(node);
+    FatScanMethod fat;
+    if (searched(fat) && fat.BootRecord()) {
+        volume.fat = std::make_shared<const FatBootRecord>(*fat.BootRecord());
+        volumes_.push_back(volume);
+        return;
+    }
+    NtfsScanMethod ntfs;
+    if (searched(ntfs) && ntfs.Volume() && ntfs.Volume()->IsOpen()) {
+        volume.ntfs = ntfs.Volume();
+        volumes_.push_back(volume);
+    }
 }
 
 void RangeVolumeFinder::Collect(ResultNode& node, const std::u16string& path, CDiskWindow& scanned,

@@ -3,7 +3,9 @@
 // The FAT and NTFS volumes that lie in a "スキャン結果" node's range, found as the
 // partition walk finds them (tables, extended chains, GPT, a rebuilt table, backup boot
 // sectors). The walk runs on nodes of its own, outside the result tree, so that a scan
-// never expands or changes nodes the user interface shows.
+// never expands or changes nodes the user interface shows. When it finds none, the FAT
+// and NTFS methods' searches (a boot record rebuilt from folders' "." entries, the MFT's
+// own record) look at the start of the range.
 
 #include "device/DiskWindow.h"
 #include "fs/fat/FatBootRecord.h"
@@ -29,6 +31,11 @@ struct RangeVolume {
     std::u16string rootPath;
 };
 
+// Bytes at the start of a range that the methods' searches look at: where a volume's
+// FATs, first folders and, on small volumes, its MFT lie. More would read a good part of
+// the range again after every scan of a disk that holds no FAT or NTFS volume at all.
+inline constexpr std::uint64_t kVolumeSearchBytes = 16ull << 20;
+
 class RangeVolumeFinder {
 public:
     RangeVolumeFinder();
@@ -43,6 +50,7 @@ public:
 
 private:
     void Collect(ResultNode& node, const std::u16string& path, CDiskWindow& scanned, int depth);
+    void Search(ScanResultNode& node, CDiskWindow& scanned, std::uint32_t sectorSize);
 
     std::unique_ptr<ResultNode> root_;
     std::vector<RangeVolume> volumes_;

@@ -108,3 +108,25 @@ TEST(CarvedNames, PhotosTakeTheNamesTheirSurvivingEntriesGive) {
     EXPECT_TRUE(EndsWith(FindFile(node, u"Sunset.jpg")->originalFolder,
                          u"/パーティション(NTFS)/既存のフォルダ[PHOTOSNT]/DCIM"));
 }
+
+// A volume that no partition walk finds (its boot sector zeroed, FAT16 keeps no copy) is
+// found by the FAT method's search for folders: carved texts take their names, in folders
+// named from the range.
+TEST(CarvedNames, AVolumeOnlyTheFatSearchFindsStillNamesFiles) {
+    if (!HaveTool("mkfs.fat") || !HaveTool("mcopy"))
+        GTEST_SKIP() << "mkfs.fat or mtools missing";
+    const auto path = BuildFixture("scan-fat-noboot.sh", "scan-fat-noboot.sh.img");
+    ASSERT_FALSE(path.empty());
+    InstallScanMethods();
+    auto scanned = DiskOver(ReadImage(path));
+    ASSERT_TRUE(scanned);
+    ScanResultNode& node = scanned->node;
+    ASSERT_TRUE(node.SelectMethod(kMethodSignature));
+    ASSERT_TRUE(RunDetect(node));
+    ASSERT_TRUE(RunReconstruct(node));
+    FileEntry* inTwo = FindFile(node, u"INTWO.TXT");
+    ASSERT_TRUE(inTwo) << ::testing::PrintToString(FileNames(node));
+    EXPECT_EQ(inTwo->originalFolder, u"スキャン結果/TWO");
+    EXPECT_EQ(ReadWhole(*inTwo), TaggedLines("intwo", 9000));
+    EXPECT_TRUE(FindFile(node, u"INONE.TXT"));
+}
