@@ -1,7 +1,7 @@
 #include "cli/Command.h"
 #include "cli/Source.h"
 #include "device/CapacityText.h"
-#include "device/ewf/EwfDisk.h"
+#include "device/source/DiskSource.h"
 
 #include <iostream>
 
@@ -27,19 +27,15 @@ int RunInfo(const std::vector<std::string>& args) {
     if (parser.HasValue(kMapOption) && !(mapped = OpenMap(*disk, parser.Value(kMapOption))))
         return kExitUsage;
     const auto* handle = dynamic_cast<const CHandleDisk*>(disk.get());
-    const auto* ewf = dynamic_cast<const CEwfDisk*>(disk.get());
+    const CEwfDisk* ewf = EwfImageOf(*disk);
     std::cout << "種類: " << DriveKindText(disk->GetDriveKind())
               << (ewf                               ? "（E01 イメージファイル）"
                   : handle && handle->IsImageFile() ? "（イメージファイル）"
                                                     : "")
               << "\n"
               << "パス: " << path << "\n";
-    if (ewf) {
-        std::cout << "形式: " << ewf->FormatName() << "\n"
-                  << "セグメントファイル: " << ewf->Segments().size() << "\n";
-        for (const auto& [label, value] : ewf->Metadata())
-            std::cout << label << ": " << value << "\n";
-    }
+    for (const auto& [label, value] : EwfImageFacts(*disk))
+        std::cout << label << ": " << value << "\n";
     std::cout << "セクタサイズ: " << disk->SectorSize() << "\n"
               << "最終LBA: " << disk->LastLba() << "\n"
               << "容量: " << CapacityText(disk->LastLba(), disk->SectorSize()) << "\n";

@@ -1,11 +1,8 @@
 #include "cli/Source.h"
 
 #include "device/DriveList.h"
-#include "device/RescueMapFile.h"
-#include "device/ewf/EwfDisk.h"
-#include "device/ewf/EwfSignature.h"
+#include "device/source/DiskSource.h"
 #include "platform/Privileges.h"
-#include "platform/ReadOnlyFile.h"
 
 #include <array>
 #include <iostream>
@@ -72,48 +69,24 @@ std::string SourceDevicePath(const std::string& source, const CDiskDevice& devic
 std::unique_ptr<CDiskDevice> OpenSource(const std::string& path) {
     if (path.rfind(kDrivePrefix, 0) == 0)
         return OpenListedDrive(path);
-    const SourceProblem problem = CheckSourcePath(path);
-    if (problem != SourceProblem::None) {
-        std::cerr << "vantrel-cli: " << ProblemText(problem, path) << "\n";
-        return nullptr;
-    }
-    if (IsEwfImageFile(path)) {
-        auto image = std::make_unique<CEwfDisk>();
-        std::string why;
-        if (!image->Open(path, &why)) {
-            std::cerr << "vantrel-cli: " << why << "\n";
-            return nullptr;
-        }
-        return image;
-    }
-    auto disk = std::make_unique<CHandleDisk>();
-    if (!disk->Open(path)) {
-        std::cerr << "vantrel-cli: " << ProblemText(SourceProblem::OpenFailed, path) << "\n";
-        return nullptr;
-    }
-    if (!disk->GetCapacity(nullptr, nullptr)) {
-        std::cerr
-            << "vantrel-cli: 容量を取得できませんでした（1 セクタに満たないか、読み取れません）: "
-            << path << "\n";
-        return nullptr;
-    }
+    DiskSourceProblem problem;
+    std::unique_ptr<CDiskDevice> disk = OpenDiskSource(path, &problem);
+    if (!disk)
+        std::cerr << "vantrel-cli: "
+                  << (problem.path != SourceProblem::None ? ProblemText(problem.path, path)
+                                                          : problem.text)
+                  << "\n";
     return disk;
 }
 
 std::unique_ptr<CMappedDisk> OpenMap(CDiskDevice& disk, const std::string& mapPath) {
-    RescueMap map;
     std::string problem;
     std::string warning;
-    if (!LoadRescueMap(mapPath, (disk.LastLba() + 1) * disk.SectorSize(), &map, &problem,
-                       &warning)) {
+    std::unique_ptr<CMappedDisk> mapped = OpenRescueMap(disk, mapPath, &problem, &warning);
+    if (!mapped)
         std::cerr << "vantrel-cli: " << problem << "\n";
-        return nullptr;
-    }
-    if (!warning.empty())
+    else if (!warning.empty())
         std::cerr << "vantrel-cli: 警告: " << warning << "\n";
-    auto mapped = std::make_unique<CMappedDisk>(disk, std::move(map));
-    if (!mapped->GetCapacity(nullptr, nullptr))
-        return nullptr;
     return mapped;
 }
 

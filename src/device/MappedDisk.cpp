@@ -4,6 +4,9 @@ namespace vantrel {
 
 CMappedDisk::CMappedDisk(CDiskDevice& inner, RescueMap map) : inner_(inner), map_(std::move(map)) {}
 
+CMappedDisk::CMappedDisk(std::unique_ptr<CDiskDevice> inner, RescueMap map)
+    : owned_(std::move(inner)), inner_(*owned_), map_(std::move(map)) {}
+
 std::uint64_t CMappedDisk::UnreadSectorsIn(std::uint64_t lba, std::uint64_t count) const {
     return map_.UnreadSectorsIn(lba, count, inner_.SectorSize());
 }

@@ -8,14 +8,22 @@
 #include "device/DiskDevice.h"
 #include "device/RescueMap.h"
 
+#include <memory>
+#include <string>
+
 namespace vantrel {
 
 class CMappedDisk : public CDiskDevice {
 public:
     // inner is not owned and must outlive this device.
     CMappedDisk(CDiskDevice& inner, RescueMap map);
+    // The same over a device this one owns (a drive list holds the map and its image as one).
+    CMappedDisk(std::unique_ptr<CDiskDevice> inner, RescueMap map);
 
     const RescueMap& Map() const { return map_; }
+    // The map file's name as the user gave it, for showing.
+    const std::string& MapPath() const { return mapPath_; }
+    void SetMapPath(std::string path) { mapPath_ = std::move(path); }
     CDiskDevice& Inner() const { return inner_; }
     // Sectors of the range (device LBAs) that were not read.
     std::uint64_t UnreadSectorsIn(std::uint64_t lba, std::uint64_t count) const;
@@ -33,8 +41,10 @@ public:
     std::string DeviceNode() const override { return inner_.DeviceNode(); }
 
 private:
+    std::unique_ptr<CDiskDevice> owned_; // before inner_, which may refer to it
     CDiskDevice& inner_;
     RescueMap map_;
+    std::string mapPath_;
 };
 
 // Sectors of lba..lba+count-1 (device LBAs) that a rescue map marks as not read; 0 for

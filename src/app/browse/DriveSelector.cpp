@@ -3,6 +3,8 @@
 #include "app/shell/BrowseScreenPort.h"
 #include "app/shell/UiRequestEvent.h"
 #include "device/CapacityText.h"
+#include "device/MappedDisk.h"
+#include "device/source/DiskSource.h"
 #include "skin/Fonts.h"
 #include "skin/ShellIconList.h"
 
@@ -33,6 +35,8 @@ DriveSelector::DriveSelector(FramePort& frame, QWidget* parent) : QComboBox(pare
     setIconSize(QSize(16, 16));
     reload();
     connect(this, &QComboBox::activated, this, &DriveSelector::chosen);
+    connect(this, &QComboBox::currentIndexChanged, this,
+            [this](int row) { setToolTip(itemData(row, Qt::ToolTipRole).toString()); });
 }
 
 QString DriveSelector::RowText(CDiskDevice& drive, bool detail) {
@@ -41,7 +45,24 @@ QString DriveSelector::RowText(CDiskDevice& drive, bool detail) {
         const std::string capacity = CapacityText(drive.LastLba(), drive.SectorSize());
         text += u' ' + QString::fromStdString(capacity);
     }
+    if (dynamic_cast<CMappedDisk*>(&drive))
+        text += QStringLiteral(" (マップ付き)");
     return text;
+}
+
+QString DriveSelector::RowToolTip(CDiskDevice& drive) {
+    QStringList lines;
+    for (const auto& [label, value] : EwfImageFacts(drive))
+        lines.append(QString::fromStdString(label + ": " + value));
+    if (const auto* mapped = dynamic_cast<const CMappedDisk*>(&drive)) {
+        const std::uint64_t unread = mapped->UnreadSectorsIn(0, drive.LastLba() + 1);
+        lines.append(QStringLiteral("マップファイル: ") +
+                     QString::fromLocal8Bit(mapped->MapPath().c_str()));
+        lines.append(QStringLiteral("読めなかったセクタ: %1 個 (%2 バイト)")
+                         .arg(unread)
+                         .arg(unread * drive.SectorSize()));
+    }
+    return lines.join(u'\n');
 }
 
 void DriveSelector::reload() {
@@ -49,9 +70,13 @@ void DriveSelector::reload() {
     const int current = currentIndex();
     clear();
     DriveList& drives = frame_.drives();
-    for (std::size_t i = 0; i < drives.size(); ++i)
+    for (std::size_t i = 0; i < drives.size(); ++i) {
         addItem(DriveIcon(*drives[i]), RowText(*drives[i], frame_.detailMode()),
                 static_cast<int>(i));
+        const QString tip = RowToolTip(*drives[i]);
+        if (!tip.isEmpty())
+            setItemData(count() - 1, tip, Qt::ToolTipRole);
+    }
     const auto& unopened = frame_.unopenedDrives();
     for (std::size_t i = 0; i < unopened.size(); ++i)
         addItem(ShellIconList::instance().icon(ShellIconList::kHardDisk),

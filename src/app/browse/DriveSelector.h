@@ -20,6 +20,9 @@ public:
     void reload();
     // The row text of a drive: its description, in detail mode a blank and the capacity.
     static QString RowText(CDiskDevice& drive, bool detail);
+    // What an E01 image records about itself (format, case metadata) and what a rescue map
+    // marks as not read; empty for other drives.
+    static QString RowToolTip(CDiskDevice& drive);
     int rowOfDrive(const CDiskDevice* drive) const;
     CDiskDevice* driveAt(int row) const;
 

@@ -86,6 +86,11 @@ void CVntMFCFrameWnd::buildMenu() {
     QAction* open = file->addAction(QStringLiteral("イメージファイルを開く(&O)..."));
     open->setStatusTip(QStringLiteral("ディスクイメージファイルを回収元ドライブに加えます"));
     connect(open, &QAction::triggered, this, &CVntMFCFrameWnd::askImageFile);
+    QAction* openMapped =
+        file->addAction(QStringLiteral("マップファイル付きでイメージを開く(&P)..."));
+    openMapped->setStatusTip(QStringLiteral("ディスクイメージファイルを、作成時に読めなかった領域を"
+                                            "記録したマップファイルとともに開きます"));
+    connect(openMapped, &QAction::triggered, this, &CVntMFCFrameWnd::askImageWithMap);
     file->addSeparator();
     addCommand(file, QStringLiteral("アプリケーションの終了(&X)"), cmd::kExit);
 

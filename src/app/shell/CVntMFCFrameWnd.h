@@ -67,9 +67,11 @@ public:
     // Replaces the master settings and posts 0x48D to each of the four receivers.
     void replaceSettings(const ScanSettings& settings);
 
-    // Adds an image file to the drive list and has the selector select it. False, after a
-    // message naming the path and the reason, when it cannot be opened.
-    bool openImageFile(const QString& path);
+    // Adds an image file to the drive list and has the selector select it; with a map
+    // file, the image is read through the map of the rescue run that made it. False, after
+    // a message naming the file at fault and the reason, when it cannot be opened; a map
+    // that reaches past the image's end is clipped after a warning.
+    bool openImageFile(const QString& path, const QString& mapPath = {});
     // Message boxes go through this (tests answer them). Default: a QMessageBox.
     using MessageBoxHook = std::function<QMessageBox::StandardButton(
         QWidget* parent, QMessageBox::Icon icon, const QString& text,
@@ -103,6 +105,7 @@ private:
     void showHelp();
     void showAbout();
     void askImageFile();
+    void askImageWithMap();
     BrowseReceivers receivers() const;
 
     DriveList* drives_;

@@ -1,6 +1,8 @@
 #include "app/shell/DriveRows.h"
 
 #include "device/HandleDisk.h"
+#include "device/MappedDisk.h"
+#include "device/source/DiskSource.h"
 #include "skin/ShellIconList.h"
 
 #include <cstring>
@@ -10,7 +12,12 @@ namespace {
 
 int IconIndex(CDiskDevice& device) {
     ShellIconList& icons = ShellIconList::instance();
-    if (auto* handle = dynamic_cast<CHandleDisk*>(&device); handle && handle->IsImageFile())
+    CDiskDevice* image = &device;
+    if (auto* mapped = dynamic_cast<CMappedDisk*>(&device))
+        image = &mapped->Inner();
+    if (auto* handle = dynamic_cast<CHandleDisk*>(image); handle && handle->IsImageFile())
+        return ShellIconList::kImageFile;
+    if (EwfImageOf(*image))
         return ShellIconList::kImageFile;
     switch (device.GetDriveKind()) {
     case kDriveFloppy:
@@ -35,6 +42,8 @@ QString DriveRowText(CDiskDevice& device, bool detailMode) {
         if (!capacity.empty())
             text += QLatin1Char(' ') + QString::fromStdString(capacity);
     }
+    if (dynamic_cast<CMappedDisk*>(&device))
+        text += QStringLiteral(" (マップ付き)");
     return text;
 }
 

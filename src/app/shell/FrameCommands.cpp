@@ -85,22 +85,49 @@ void CVntMFCFrameWnd::showAbout() {
     about.exec();
 }
 
+namespace {
+
+QString ImageFilters() {
+    return QStringLiteral(
+        "ディスクイメージ (*.img *.dd *.raw *.bin *.iso *.ima *.vfd *.E01 *.e01);;"
+        "E01 イメージ (*.E01 *.e01);;"
+        "すべてのファイル (*)");
+}
+
+} // namespace
+
 void CVntMFCFrameWnd::askImageFile() {
     const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("イメージファイルを開く"), QDir::homePath(),
-        QStringLiteral("ディスクイメージ (*.img *.dd *.raw *.bin *.iso *.ima *.vfd);;"
-                       "すべてのファイル (*)"));
+        this, QStringLiteral("イメージファイルを開く"), QDir::homePath(), ImageFilters());
     if (!path.isEmpty())
         openImageFile(path);
 }
 
-bool CVntMFCFrameWnd::openImageFile(const QString& path) {
+void CVntMFCFrameWnd::askImageWithMap() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("イメージファイルの選択"), QDir::homePath(), ImageFilters());
+    if (path.isEmpty())
+        return;
+    // The map usually lies beside its image.
+    const QString mapPath = QFileDialog::getOpenFileName(
+        this, QStringLiteral("マップファイルの選択"), QFileInfo(path).absolutePath(),
+        QStringLiteral("マップファイル (*.map *.mapfile *.log);;すべてのファイル (*)"));
+    if (!mapPath.isEmpty())
+        openImageFile(path, mapPath);
+}
+
+bool CVntMFCFrameWnd::openImageFile(const QString& path, const QString& mapPath) {
     QString problem;
-    std::unique_ptr<CDiskDevice> image = OpenImageSource(path, &problem);
+    QString warning;
+    std::unique_ptr<CDiskDevice> image =
+        mapPath.isEmpty() ? OpenImageSource(path, &problem)
+                          : OpenMappedImageSource(path, mapPath, &problem, &warning);
     if (!image) {
         showMessage(QMessageBox::Warning, problem);
         return false;
     }
+    if (!warning.isEmpty())
+        showMessage(QMessageBox::Warning, warning);
     drives_->push_back(std::move(image));
     if (browse_)
         browse_->driveListChanged();

@@ -1,8 +1,7 @@
 #include "app/shell/ImageSources.h"
 
-#include "device/HandleDisk.h"
+#include "device/source/DiskSource.h"
 #include "platform/Privileges.h"
-#include "platform/ReadOnlyFile.h"
 
 #include <QFileInfo>
 
@@ -36,28 +35,36 @@ QString ProblemText(SourceProblem problem, const QString& path) {
     return QStringLiteral("開けませんでした。\n%1").arg(path);
 }
 
+std::string LocalPath(const QString& path) {
+    return QFileInfo(path).absoluteFilePath().toLocal8Bit().toStdString();
+}
+
 } // namespace
 
 std::unique_ptr<CDiskDevice> OpenImageSource(const QString& path, QString* problem) {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    const std::string local = absolute.toLocal8Bit().toStdString();
-    const SourceProblem checked = CheckSourcePath(local);
-    if (checked != SourceProblem::None) {
-        *problem = ProblemText(checked, absolute);
-        return nullptr;
-    }
-    auto disk = std::make_unique<CHandleDisk>();
-    if (!disk->Open(local)) {
-        *problem = ProblemText(SourceProblem::OpenFailed, absolute);
-        return nullptr;
-    }
-    if (!disk->GetCapacity(nullptr, nullptr)) {
-        *problem = QStringLiteral("容量を取得できませんでした (1 セクタに満たないか、読み取れま"
-                                  "せん)。\n%1")
-                       .arg(absolute);
-        return nullptr;
-    }
+    const std::string local = LocalPath(path);
+    DiskSourceProblem why;
+    std::unique_ptr<CDiskDevice> disk = OpenDiskSource(local, &why);
+    if (!disk)
+        *problem = why.path != SourceProblem::None
+                       ? ProblemText(why.path, QString::fromLocal8Bit(local.c_str()))
+                       : QString::fromStdString(why.text);
     return disk;
+}
+
+std::unique_ptr<CDiskDevice> OpenMappedImageSource(const QString& path, const QString& mapPath,
+                                                   QString* problem, QString* warning) {
+    std::unique_ptr<CDiskDevice> image = OpenImageSource(path, problem);
+    if (!image)
+        return nullptr;
+    std::string why;
+    std::string clipped;
+    std::unique_ptr<CDiskDevice> mapped =
+        OpenRescueMap(std::move(image), LocalPath(mapPath), &why, &clipped);
+    if (!mapped)
+        *problem = QString::fromStdString(why);
+    *warning = QString::fromStdString(clipped);
+    return mapped;
 }
 
 } // namespace vantrel
