@@ -32,6 +32,39 @@ bool ShowsFolder(const FileListing& listing, const ResultNode& folder) {
     return listing.filter->PassesFolder(folder.Name(), folder.IsDeleted(), folder.IsScanTarget());
 }
 
+FolderPaths PathsOf(const ResultNode& folder) {
+    return {IdPath(folder), DisplayPath(folder)};
+}
+
+// The ID of the item at index below a folder whose ID is parentId (empty for the root).
+std::string ItemId(const std::string& parentId, std::size_t index) {
+    return parentId.empty() ? std::to_string(index) : parentId + "/" + std::to_string(index);
+}
+
+// Lists node, whose paths are known: every row's path grows from its folder's instead of
+// being walked up the tree, which costs a search among siblings at every level.
+void ListBelow(const FileListing& listing, ResultNode& node, const FolderPaths& paths, int depth) {
+    AnalyseCompletely(node);
+    for (std::size_t i = 0; i < node.ChildCount(); ++i) {
+        ResultNode& child = *node.Child(i);
+        if (!ShowsFolder(listing, child))
+            continue;
+        const FolderPaths childPaths{ItemId(paths.id, i),
+                                     paths.display + "/" + ToUtf8(child.Name())};
+        PrintFolderRow(listing, child, childPaths);
+        if (listing.recursive && depth < listing.maxDepth) {
+            ListBelow(listing, child, childPaths, depth + 1);
+            if (listing.releaseListed) {
+                child.ClearChildren();
+                child.ClearFiles();
+            }
+        }
+    }
+    for (std::size_t i = 0; i < node.FileCount(); ++i)
+        if (ShowsFile(listing, *node.File(i)))
+            PrintFileRow(listing, node, paths, i);
+}
+
 } // namespace
 
 bool PassesFile(const RowFilter& filter, const FileEntry& file) {
@@ -59,16 +92,21 @@ void PrintListingHeader() {
 }
 
 void PrintFolderRow(const FileListing& listing, const ResultNode& folder) {
-    const std::string path = DisplayPath(folder);
+    PrintFolderRow(listing, folder, PathsOf(folder));
+}
+
+void PrintFolderRow(const FileListing& listing, const ResultNode& folder,
+                    const FolderPaths& paths) {
+    const std::string& path = paths.display;
     if (!listing.json) {
-        std::cout << IdPath(folder) << "\t" << (folder.IsDeleted() ? "*" : " ") << "\t"
+        std::cout << paths.id << "\t" << (folder.IsDeleted() ? "*" : " ") << "\t"
                   << PrintableName(FromUtf8(RelativePath(listing, path))) << "/\t\tフォルダ\t\n";
         return;
     }
     const FileEntry* data = nullptr;
     if (const auto* fat = dynamic_cast<const FatFolderNode*>(&folder))
         data = &fat->DirectoryData();
-    std::cout << "{\"path\":" << JsonString(path) << ",\"id\":" << JsonString(IdPath(folder))
+    std::cout << "{\"path\":" << JsonString(path) << ",\"id\":" << JsonString(paths.id)
               << ",\"name\":" << JsonString(ToUtf8(folder.Name()))
               << ",\"type\":\"folder\",\"size\":0,\"deleted\":"
               << (folder.IsDeleted() ? "true" : "false")
@@ -82,17 +120,22 @@ void PrintFolderRow(const FileListing& listing, const ResultNode& folder) {
 }
 
 void PrintFileRow(const FileListing& listing, const ResultNode& folder, std::size_t index) {
+    PrintFileRow(listing, folder, PathsOf(folder), index);
+}
+
+void PrintFileRow(const FileListing& listing, const ResultNode& folder,
+                  const FolderPaths& folderPaths, std::size_t index) {
     const FileEntry& file = *folder.File(index);
-    const std::string path = FileDisplayPath(folder, file);
+    const std::string path = folderPaths.display + "/" + ToUtf8(file.name);
+    const std::string id = ItemId(folderPaths.id, folder.ChildCount() + index);
     if (!listing.json) {
-        std::cout << FileIdPath(folder, index) << "\t" << (file.deleted ? "*" : " ") << "\t"
+        std::cout << id << "\t" << (file.deleted ? "*" : " ") << "\t"
                   << PrintableName(FromUtf8(RelativePath(listing, path))) << "\t"
                   << ToUtf8(SizeColumnText(file.size)) << "\t" << FileConditionText(file.condition)
                   << "\t" << ToUtf8(DateTimeText(file.modifyTime)) << "\n";
         return;
     }
-    std::cout << "{\"path\":" << JsonString(path)
-              << ",\"id\":" << JsonString(FileIdPath(folder, index))
+    std::cout << "{\"path\":" << JsonString(path) << ",\"id\":" << JsonString(id)
               << ",\"name\":" << JsonString(ToUtf8(file.name))
               << ",\"type\":\"file\",\"size\":" << file.size
               << ",\"deleted\":" << (file.deleted ? "true" : "false")
@@ -113,17 +156,7 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder, std::siz
 }
 
 void ListNode(const FileListing& listing, ResultNode& node, int depth) {
-    AnalyseCompletely(node);
-    for (const auto& child : node.Children()) {
-        if (!ShowsFolder(listing, *child))
-            continue;
-        PrintFolderRow(listing, *child);
-        if (listing.recursive && depth < listing.maxDepth)
-            ListNode(listing, *child, depth + 1);
-    }
-    for (std::size_t i = 0; i < node.FileCount(); ++i)
-        if (ShowsFile(listing, *node.File(i)))
-            PrintFileRow(listing, node, i);
+    ListBelow(listing, node, PathsOf(node), depth);
 }
 
 } // namespace vantrel::cli

@@ -18,6 +18,15 @@ struct FileListing {
     int maxDepth = 100;
     const RowFilter* filter = nullptr;
     std::string relativeBase; // display path the text rows are shown relative to
+    // Frees each sub-folder's folders and files once they are printed: a one-shot listing
+    // of a large volume then holds one branch at a time, not the whole tree.
+    bool releaseListed = false;
+};
+
+// A folder's ID path and display path, worked out once for all its rows.
+struct FolderPaths {
+    std::string id;
+    std::string display;
 };
 
 bool PassesFile(const RowFilter& filter, const FileEntry& file);
@@ -28,6 +37,10 @@ FileListing MakeFileListing(const RowFilter& filter);
 void PrintListingHeader();
 void PrintFolderRow(const FileListing& listing, const ResultNode& folder);
 void PrintFileRow(const FileListing& listing, const ResultNode& folder, std::size_t index);
+void PrintFolderRow(const FileListing& listing, const ResultNode& folder, const FolderPaths& paths);
+// The file at index of folder, whose own paths are folderPaths.
+void PrintFileRow(const FileListing& listing, const ResultNode& folder,
+                  const FolderPaths& folderPaths, std::size_t index);
 // The node's folders and files that pass the filter, analysing on demand. Folders that
 // point back up the tree are never added by analysis, and the depth is bounded.
 void ListNode(const FileListing& listing, ResultNode& node, int depth);

@@ -57,6 +57,7 @@ int RunLs(const std::vector<std::string>& args) {
     FileListing listing = MakeFileListing(filter);
     listing.recursive = parser.Flag("-r") || parser.Flag("--recursive");
     listing.json = parser.Flag("--json");
+    listing.releaseListed = true; // nothing is done with the tree after its rows
 
     std::vector<ResultNode*> roots;
     ExpandDisks(*session->root);

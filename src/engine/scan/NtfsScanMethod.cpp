@@ -3,6 +3,7 @@
 #include "engine/scan/NtfsVolumeGuess.h"
 #include "engine/volume/NtfsFileFill.h"
 #include "engine/volume/NtfsFolderNode.h"
+#include "fs/ntfs/NtfsDirectory.h"
 #include "fs/ntfs/NtfsMftSelfRecord.h"
 #include "fs/ntfs/NtfsRecordHeader.h"
 #include "platform/Utf.h"
@@ -112,16 +113,17 @@ StepResult NtfsScanMethod::DetectStep() {
 }
 
 void NtfsScanMethod::TakeRecord(std::uint64_t recordNumber) {
-    if (!taken_.insert(recordNumber).second)
+    MftRecord record;
+    if (!taken_.insert(recordNumber).second || !record.Load(*volume_, recordNumber))
         return;
-    auto folder = std::make_unique<NtfsFolderNode>();
-    if (folder->SetUpFolder(volume_, recordNumber, deletedChildren_)) {
-        if (folder->Name() != u".")
+    if (IsNtfsFolder(record)) {
+        auto folder = std::make_unique<NtfsFolderNode>();
+        if (folder->SetUpFolder(volume_, record, deletedChildren_) && folder->Name() != u".")
             AddFoundFolder(std::move(folder));
         return;
     }
     auto file = std::make_unique<FileEntry>();
-    if (FillNtfsFileEntry(*file, volume_, recordNumber))
+    if (FillNtfsFileEntry(*file, volume_, record))
         AddFoundFile(std::move(file));
 }
 

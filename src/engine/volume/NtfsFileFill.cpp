@@ -33,11 +33,17 @@ private:
 
 bool FillNtfsFileEntry(FileEntry& entry, const std::shared_ptr<NtfsVolume>& volume,
                        std::uint64_t recordNumber) {
-    if (!volume || !volume->IsOpen() || !entry.AttachToWindow(&volume->Window()))
-        return false;
     MftRecord record;
-    if (!record.Load(*volume, recordNumber))
+    return volume && volume->IsOpen() && record.Load(*volume, recordNumber) &&
+           FillNtfsFileEntry(entry, volume, record);
+}
+
+bool FillNtfsFileEntry(FileEntry& entry, const std::shared_ptr<NtfsVolume>& volume,
+                       const MftRecord& record) {
+    if (!volume || !volume->IsOpen() || !record.IsLoaded() ||
+        !entry.AttachToWindow(&volume->Window()))
         return false;
+    const std::uint64_t recordNumber = record.RecordNumber();
     entry.name = record.FileName();
     StandardInformationValue information;
     if (entry.name.empty() || !record.StandardInformation(&information))

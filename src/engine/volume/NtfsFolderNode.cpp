@@ -47,15 +47,20 @@ bool NtfsFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart,
 bool NtfsFolderNode::SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber,
                                  std::shared_ptr<NtfsDeletedChildren> deletedChildren) {
     Reset();
-    if (!volume || !volume->IsOpen())
-        return false;
     MftRecord record;
-    if (!record.Load(*volume, recordNumber) || !IsNtfsFolder(record))
+    return volume && volume->IsOpen() && record.Load(*volume, recordNumber) &&
+           SetUpFolder(std::move(volume), record, std::move(deletedChildren));
+}
+
+bool NtfsFolderNode::SetUpFolder(std::shared_ptr<NtfsVolume> volume, const MftRecord& record,
+                                 std::shared_ptr<NtfsDeletedChildren> deletedChildren) {
+    Reset();
+    if (!volume || !volume->IsOpen() || !record.IsLoaded() || !IsNtfsFolder(record))
         return false;
     volume_ = std::move(volume);
     deletedChildren_ =
         deletedChildren ? std::move(deletedChildren) : std::make_shared<NtfsDeletedChildren>();
-    recordNumber_ = recordNumber;
+    recordNumber_ = record.RecordNumber();
     sequence_ = record.Header().sequenceNumber;
     SetName(record.FileName());
     SetDeleted(!record.InUse());
@@ -68,36 +73,38 @@ bool NtfsFolderNode::HeldChildWith(std::uint16_t parentSequence) const {
            (IsDeleted() && SequenceAfterFree(parentSequence) == sequence_);
 }
 
-void NtfsFolderNode::AddListed(std::uint64_t recordNumber, bool mayBeFolder) {
+void NtfsFolderNode::AddListed(const MftRecord& record) {
     // A record naming this folder or one above it would make the tree endless.
+    const std::uint64_t recordNumber = record.RecordNumber();
     if (recordNumber == recordNumber_ || AncestorHasKey(*this, recordNumber))
         return;
-    auto folder = std::make_unique<NtfsFolderNode>();
-    if (mayBeFolder && folder->SetUpFolder(volume_, recordNumber, deletedChildren_)) {
-        if (folder->Name() != u".")
+    if (IsNtfsFolder(record)) {
+        auto folder = std::make_unique<NtfsFolderNode>();
+        if (folder->SetUpFolder(volume_, record, deletedChildren_) && folder->Name() != u".")
             AddChild(std::move(folder));
         return;
     }
     auto file = std::make_unique<FileEntry>();
-    if (FillNtfsFileEntry(*file, volume_, recordNumber))
+    if (FillNtfsFileEntry(*file, volume_, record))
         AddFile(std::move(file));
 }
 
 StepResult NtfsFolderNode::AnalyseStep() {
     SetAnalysed(true);
-    std::vector<NtfsDirectoryEntry> entries;
-    if (!volume_ || !ListNtfsDirectory(*volume_, recordNumber_, &entries))
-        return kStepFailed;
     std::unordered_set<std::uint64_t> listed;
-    for (const NtfsDirectoryEntry& entry : entries) {
+    // Each listed record is loaded once, by the walk, and handed over.
+    const auto take = [&](const NtfsDirectoryEntry& entry, const MftRecord& record) {
         listed.insert(entry.recordNumber);
-        if (entry.isFolder && entry.name == u".")
-            continue;
-        AddListed(entry.recordNumber, entry.isFolder);
-    }
+        if (!(entry.isFolder && entry.name == u"."))
+            AddListed(record);
+    };
+    if (!volume_ || !WalkNtfsDirectory(*volume_, recordNumber_, take))
+        return kStepFailed;
+    MftRecord record;
     for (const NtfsDeletedChild& child : deletedChildren_->Of(*volume_, recordNumber_))
-        if (HeldChildWith(child.parentSequence) && listed.insert(child.recordNumber).second)
-            AddListed(child.recordNumber, true);
+        if (HeldChildWith(child.parentSequence) && listed.insert(child.recordNumber).second &&
+            record.Load(*volume_, child.recordNumber))
+            AddListed(record);
     return kStepComplete;
 }
 

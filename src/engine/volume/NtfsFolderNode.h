@@ -4,6 +4,7 @@
 // record 5) or a folder below it or found by a scan. One analysis step lists its index.
 
 #include "engine/tree/ResultNode.h"
+#include "fs/ntfs/MftRecord.h"
 #include "fs/ntfs/NtfsDeletedChildren.h"
 #include "fs/ntfs/NtfsVolume.h"
 
@@ -28,6 +29,9 @@ public:
     // volume (a new one when null).
     bool SetUpFolder(std::shared_ptr<NtfsVolume> volume, std::uint64_t recordNumber,
                      std::shared_ptr<NtfsDeletedChildren> deletedChildren = nullptr);
+    // The same from the folder's record already loaded through volume.
+    bool SetUpFolder(std::shared_ptr<NtfsVolume> volume, const MftRecord& record,
+                     std::shared_ptr<NtfsDeletedChildren> deletedChildren = nullptr);
 
     // Lists the folder's index in one step, then its deleted files and folders (records
     // not in use whose names point here): sub-folders become nodes, files entries.
@@ -42,9 +46,8 @@ private:
     // True when a name whose parent reference carries parentSequence was given in this
     // folder and not in a later one that reused the record.
     bool HeldChildWith(std::uint16_t parentSequence) const;
-    // Adds record recordNumber as a sub-folder (when mayBeFolder and it has an index) or
-    // as a file.
-    void AddListed(std::uint64_t recordNumber, bool mayBeFolder);
+    // Adds the record as a sub-folder (when it is one) or as a file.
+    void AddListed(const MftRecord& record);
 
     std::shared_ptr<NtfsVolume> volume_;                   // shared by every folder of the volume
     std::shared_ptr<NtfsDeletedChildren> deletedChildren_; // the same

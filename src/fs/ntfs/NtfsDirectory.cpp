@@ -29,8 +29,8 @@ const NtfsAttribute* FolderIndexAttribute(const MftRecord& record, std::uint32_t
 
 class IndexWalk {
 public:
-    IndexWalk(NtfsVolume& volume, MftRecord& folder, std::vector<NtfsDirectoryEntry>& out)
-        : volume_(volume), folder_(folder), out_(out) {
+    IndexWalk(NtfsVolume& volume, MftRecord& folder, const NtfsDirectoryVisitor& visit)
+        : volume_(volume), folder_(folder), visit_(visit) {
         seenRecords_.insert(folder.RecordNumber());
     }
 
@@ -91,9 +91,9 @@ private:
         const std::uint64_t number = ReferenceRecord(entry.fileReference);
         if (!seenRecords_.insert(number).second)
             return;
-        MftRecord record;
-        if (!record.Load(volume_, number))
+        if (!record_.Load(volume_, number))
             return;
+        const MftRecord& record = record_;
         NtfsDirectoryEntry child;
         child.recordNumber = number;
         child.sequenceNumber = record.Header().sequenceNumber;
@@ -107,19 +107,20 @@ private:
             if (child.name == u".")
                 return;
             child.isFolder = true;
-            out_.push_back(std::move(child));
+            visit_(child, record);
             return;
         }
         const NtfsAttribute* data = record.DataAttribute();
         if (child.name.empty() || !haveSi || data == nullptr)
             return;
         child.size = data->size;
-        out_.push_back(std::move(child));
+        visit_(child, record);
     }
 
     NtfsVolume& volume_;
     MftRecord& folder_;
-    std::vector<NtfsDirectoryEntry>& out_;
+    const NtfsDirectoryVisitor& visit_;
+    MftRecord record_; // reused: its buffers outlive one entry
     const NtfsAttribute* allocation_ = nullptr;
     IndexBlockGeometry geometry_;
     std::unordered_set<std::uint64_t> seenRecords_;
@@ -147,10 +148,17 @@ IndexBlockGeometry IndexGeometry(std::uint32_t rootBlockSize, std::uint32_t byte
 
 bool ListNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
                        std::vector<NtfsDirectoryEntry>* out) {
+    return WalkNtfsDirectory(
+        volume, folderRecord,
+        [out](const NtfsDirectoryEntry& entry, const MftRecord&) { out->push_back(entry); });
+}
+
+bool WalkNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
+                       const NtfsDirectoryVisitor& visit) {
     MftRecord folder;
     if (!folder.Load(volume, folderRecord))
         return false;
-    IndexWalk walk(volume, folder, *out);
+    IndexWalk walk(volume, folder, visit);
     return walk.Run();
 }
 

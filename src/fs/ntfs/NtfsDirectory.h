@@ -7,6 +7,7 @@
 #include "fs/ntfs/MftRecord.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,11 @@ struct NtfsDirectoryEntry {
 // missing, not resident, shorter than its headers or not an index of file names.
 bool ListNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
                        std::vector<NtfsDirectoryEntry>* out);
+// The same walk handing each entry to visit, in index order, with its loaded record, so
+// that a caller building its own items does not load every record again.
+using NtfsDirectoryVisitor = std::function<void(const NtfsDirectoryEntry&, const MftRecord&)>;
+bool WalkNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
+                       const NtfsDirectoryVisitor& visit);
 
 // True when the record is a folder: it has an $INDEX_ROOT ($I30 when there is one) that
 // does not declare an index of something other than file names. $Secure, $ObjId and
