@@ -1,12 +1,14 @@
 // Image files opened through the frame as a user opens them: an E01 made at test time
 // shows the same files as its raw image and its case metadata on the drive's row; with a
-// rescue map, the file the map cuts is rated 悪い at best and the others are unchanged;
-// a missing segment, a malformed map and a map past the image's end each say so.
+// rescue map, the file the map cuts is rated 悪い at best, the others are unchanged and
+// recovering it logs the part never read; a missing segment, a malformed map and a map
+// past the image's end each say so.
 
 #include "../Screenshot.h"
 #include "CliRunner.h"
 #include "Fixtures.h"
 #include "app/browse/BrowseScreen.h"
+#include "app/browse/Commands.h"
 #include "app/shell/CVntMFCFrameWnd.h"
 #include "app/shell/ScreenHost.h"
 #include "skin/Fonts.h"
@@ -14,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QTest>
@@ -171,6 +174,33 @@ private slots:
                        QStringLiteral("report.txt: とても良い"));
         QCOMPARE(mapped, plain);
         test::SaveScreenshot(&frame, QStringLiteral("image-with-map"));
+
+        // Recovered, the file says in the log which part of it was never read.
+        FileListView* list = browse->listView()->fileList();
+        for (int row = 0; row < list->fileModel()->rowCount(); ++row)
+            if (list->fileModel()->data(list->fileModel()->index(row, 0), Qt::DisplayRole) ==
+                QStringLiteral("report.txt"))
+                list->selectionModel()->select(list->fileModel()->index(row, 0),
+                                               QItemSelectionModel::Select |
+                                                   QItemSelectionModel::Rows);
+        const QString destination = QString::fromStdString((work / "recovered").string());
+        QDir().mkpath(destination);
+        browse->folderTree()->setFolderChooser([destination](QWidget*) { return destination; });
+        browse->runListCommand(command::kRecoverFiles);
+        const LogListModel& log = *browse->logList()->logModel();
+        QTRY_VERIFY_WITH_TIMEOUT(log.rowCount() > 0 &&
+                                     log.data(log.index(log.rowCount() - 1, 2), Qt::DisplayRole)
+                                         .toString()
+                                         .startsWith(QStringLiteral("回収したファイルは")),
+                                 30000);
+        bool named = false;
+        for (int row = 0; row < log.rowCount(); ++row)
+            named =
+                named || log.data(log.index(row, 2), Qt::DisplayRole)
+                             .toString()
+                             .contains(QStringLiteral(
+                                 "一部だけ回収しました: report.txt（58 バイトは読めなかった領域"));
+        QVERIFY(named);
 
         std::ofstream(work / "bad.map") << "# Mapfile\n0x0 0x200\n";
         QVERIFY(!frame.openImageFile(QString::fromStdString(raw.string()),
