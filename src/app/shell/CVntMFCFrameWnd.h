@@ -106,6 +106,7 @@ private:
     void showAbout();
     void askImageFile();
     void askImageWithMap();
+    bool addImage(std::unique_ptr<CDiskDevice> image, const QString& mapPath);
     BrowseReceivers receivers() const;
 
     DriveList* drives_;

@@ -108,26 +108,43 @@ void CVntMFCFrameWnd::askImageWithMap() {
         this, QStringLiteral("イメージファイルの選択"), QDir::homePath(), ImageFilters());
     if (path.isEmpty())
         return;
+    // A bad image is reported before the map is asked for.
+    QString problem;
+    std::unique_ptr<CDiskDevice> image = OpenImageSource(path, &problem);
+    if (!image) {
+        showMessage(QMessageBox::Warning, problem);
+        return;
+    }
     // The map usually lies beside its image.
     const QString mapPath = QFileDialog::getOpenFileName(
         this, QStringLiteral("マップファイルの選択"), QFileInfo(path).absolutePath(),
         QStringLiteral("マップファイル (*.map *.mapfile *.log);;すべてのファイル (*)"));
     if (!mapPath.isEmpty())
-        openImageFile(path, mapPath);
+        addImage(std::move(image), mapPath);
 }
 
 bool CVntMFCFrameWnd::openImageFile(const QString& path, const QString& mapPath) {
     QString problem;
-    QString warning;
-    std::unique_ptr<CDiskDevice> image =
-        mapPath.isEmpty() ? OpenImageSource(path, &problem)
-                          : OpenMappedImageSource(path, mapPath, &problem, &warning);
+    std::unique_ptr<CDiskDevice> image = OpenImageSource(path, &problem);
     if (!image) {
         showMessage(QMessageBox::Warning, problem);
         return false;
     }
-    if (!warning.isEmpty())
-        showMessage(QMessageBox::Warning, warning);
+    return addImage(std::move(image), mapPath);
+}
+
+bool CVntMFCFrameWnd::addImage(std::unique_ptr<CDiskDevice> image, const QString& mapPath) {
+    if (!mapPath.isEmpty()) {
+        QString problem;
+        QString warning;
+        image = AttachRescueMap(std::move(image), mapPath, &problem, &warning);
+        if (!image) {
+            showMessage(QMessageBox::Warning, problem);
+            return false;
+        }
+        if (!warning.isEmpty())
+            showMessage(QMessageBox::Warning, warning);
+    }
     drives_->push_back(std::move(image));
     if (browse_)
         browse_->driveListChanged();

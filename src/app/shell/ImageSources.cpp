@@ -52,11 +52,9 @@ std::unique_ptr<CDiskDevice> OpenImageSource(const QString& path, QString* probl
     return disk;
 }
 
-std::unique_ptr<CDiskDevice> OpenMappedImageSource(const QString& path, const QString& mapPath,
-                                                   QString* problem, QString* warning) {
-    std::unique_ptr<CDiskDevice> image = OpenImageSource(path, problem);
-    if (!image)
-        return nullptr;
+std::unique_ptr<CDiskDevice> AttachRescueMap(std::unique_ptr<CDiskDevice> image,
+                                             const QString& mapPath, QString* problem,
+                                             QString* warning) {
     std::string why;
     std::string clipped;
     std::unique_ptr<CDiskDevice> mapped =

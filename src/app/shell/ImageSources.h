@@ -15,10 +15,11 @@ namespace vantrel {
 // why.
 std::unique_ptr<CDiskDevice> OpenImageSource(const QString& path, QString* problem);
 
-// The image at path with the rescue map at mapPath laid over it: the areas the map marks
-// as not read fail to read like bad sectors. Null with *problem set (a malformed map names
-// its line); *warning is set when the map reached past the image's end and was clipped.
-std::unique_ptr<CDiskDevice> OpenMappedImageSource(const QString& path, const QString& mapPath,
-                                                   QString* problem, QString* warning);
+// The image with the rescue map at mapPath laid over it: the areas the map marks as not
+// read fail to read like bad sectors. Null with *problem set (a malformed map names its
+// line); *warning is set when the map reached past the image's end and was clipped.
+std::unique_ptr<CDiskDevice> AttachRescueMap(std::unique_ptr<CDiskDevice> image,
+                                             const QString& mapPath, QString* problem,
+                                             QString* warning);
 
 } // namespace vantrel
