@@ -62,8 +62,17 @@ bool ReadNtfsRecordEntry(std::span<std::uint8_t> record, std::uint64_t bytesPerC
 }
 
 NtfsEntryPass::NtfsEntryPass(NtfsVolume& volume, std::uint64_t lbaOffset, std::u16string rootPath)
-    : volume_(volume), lbaOffset_(lbaOffset), rootPath_(std::move(rootPath)),
-      records_(volume.IsOpen() ? volume.MappedRecordCount() : 0) {}
+    : volume_(volume), lbaOffset_(lbaOffset), rootPath_(std::move(rootPath)) {
+    std::uint64_t lastLba = 0;
+    std::uint32_t sectorSize = 0;
+    if (!volume.IsOpen() || volume.RecordSize() == 0 ||
+        !volume.Window().GetCapacity(&lastLba, &sectorSize))
+        return;
+    // A corrupt $MFT may claim runs far larger than the disk; no more records than the
+    // window holds are read.
+    const std::uint64_t fit = (lastLba / volume.RecordSize() + 1) * sectorSize;
+    records_ = std::min(volume.MappedRecordCount(), fit);
+}
 
 bool NtfsEntryPass::Step(KnownEntryMap& map, std::uint64_t records) {
     const std::uint64_t recordBytes = volume_.RecordSize();
