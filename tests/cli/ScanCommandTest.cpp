@@ -79,6 +79,9 @@ TEST(ScanCommand, DatabaseScanRecoversWhatItCarvesWithAManifest) {
     EXPECT_TRUE(HasLine(manifest, "\"size\":20000,")) << manifest;
     EXPECT_TRUE(HasLine(manifest, "\"status\":\"ok\""));
     EXPECT_FALSE(HasLine(manifest, "\"status\":\"failed\""));
+    // NEW.TXT, which the new volume's root still lists, is recovered under its own name.
+    EXPECT_TRUE(HasLine(manifest, "\"path\":\"NEW.TXT\"")) << manifest;
+    EXPECT_TRUE(HasLine(manifest, "\"carved_name\":\"")) << manifest;
 
     // Again into the same folder, as the demo does: overwriting, and only what the filter
     // lets through.
