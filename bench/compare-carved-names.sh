@@ -18,10 +18,6 @@ runs="${RUNS:-3}"
 tool="${NTFS_TOOL:-$(pwd)/build/test/tests/fixtures/ntfs-tool/vantrel_ntfs_tool}"
 export PATH="$PATH:/usr/sbin:/sbin" MTOOLS_SKIP_CHECK=1
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF \
-    -DVANTREL_BENCH=ON >/dev/null
-cmake --build "$build" --target bench_carved_names -j2 >/dev/null
-
 fat_start=2048
 fat_sectors=1228800
 ntfs_start=$((fat_start + fat_sectors))
@@ -57,14 +53,14 @@ if [ ! -f "$image" ]; then
         "$ntfs_sectors" | sfdisk -q "$image.partial" >/dev/null
     fat="$image.partial@@$((fat_start * 512))"
     mkfs.fat -F 32 -s 8 -n CARVED --offset "$fat_start" "$image.partial" $((fat_sectors / 2)) \
-        >/dev/null
+        >/dev/null 2>&1
     photos "$work/fat" 3000 1 >"$work/fat.list"
     mcopy -s -i "$fat" "$work/fat"/* ::/
     # Two of three deleted, in batches that keep the command lines short.
     awk 'NR % 3 != 0 { print "::/" $0 }' "$work/fat.list" | xargs -d '\n' -n 200 mdel -i "$fat"
 
     truncate -s $((ntfs_sectors * 512)) "$work/ntfs.img"
-    mkntfs -F -Q -q -c 4096 -L CARVEDNT -p "$ntfs_start" -H 255 -S 63 "$work/ntfs.img" >/dev/null
+    mkntfs -F -Q -q -c 4096 -L CARVEDNT -p "$ntfs_start" -H 255 -S 63 "$work/ntfs.img" >/dev/null 2>&1
     photos "$work/ntfs" 2000 2 >"$work/ntfs.list"
     args=()
     for folder in "$work/ntfs"/d*; do
@@ -84,15 +80,23 @@ if [ ! -f "$image" ]; then
     mv "$image.partial" "$image"
 fi
 
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF \
+    -DVANTREL_BENCH=ON >/dev/null
+cmake --build "$build" --target bench_carved_names -j2 >/dev/null
+
 echo "image: $image ($(du -h --apparent-size "$image" | cut -f1)); load: $(cut -d' ' -f1-3 /proc/loadavg)"
 VANTREL_CARVED_IMAGE="$image" "$build/bench/scan/bench_carved_names" \
-    --benchmark_repetitions="$runs" --benchmark_format=csv 2>/dev/null |
-    awk -F, '
-        /^"BM_DatabaseScan\/iterations:1"/ { if (!s || $3 < s) s = $3 }
-        /^"BM_CarvedNaming\/iterations:1"/ { if (!n || $3 < n) n = $3 }
-        END {
-            printf "database scan (best of runs):   %9.1f ms\n", s
-            printf "naming (best of runs):          %9.1f ms\n", n
-            printf "naming / scan:                  %9.2f %% (aim: under 5 %%)\n", (s > 0 ? 100 * n / s : 0)
-        }'
+    --benchmark_repetitions="$runs" --benchmark_format=json 2>/dev/null |
+    python3 -c '
+import json, sys
+runs = [b for b in json.load(sys.stdin)["benchmarks"] if b.get("run_type") == "iteration"]
+def best(name, key):
+    return min(b[key] for b in runs if b["name"].startswith(name))
+named = [b for b in runs if b["name"].startswith("BM_CarvedNaming")][0]
+print("carved files: %d, named: %d, volumes: %d" % (named["files"], named["named"], named["volumes"]))
+for key, what in (("real_time", "elapsed"), ("cpu_time", "CPU")):
+    s, n = best("BM_DatabaseScan", key), best("BM_CarvedNaming", key)
+    print("%-8s scan %8.1f ms   naming %7.1f ms   naming / scan %5.2f %% (aim: under 5 %%)"
+          % (what, s, n, 100 * n / s))
+'
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

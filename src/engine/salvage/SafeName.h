@@ -5,10 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vantrel {
@@ -40,8 +40,9 @@ public:
 
 private:
     SafeNameOptions options_;
-    std::set<std::string> taken_;                     // folded keys
-    std::map<std::string, std::uint64_t> nextNumber_; // by folded key of the clashing name
+    std::unordered_set<std::string> taken_; // folded keys
+    std::unordered_map<std::string, std::uint64_t>
+        nextNumber_; // by folded key of the clashing name
 };
 
 // Splits at the extension's dot ("name", ".ext"); a name starting with its only dot has

@@ -2,9 +2,10 @@
 
 #include "fs/fat/FatClusterChain.h"
 #include "fs/fat/FatGeometry.h"
-#include "fs/fat/FatShortName.h"
 #include "fs/fat/FatTime.h"
 #include "fs/fat/FatTreeWalk.h"
+
+#include <algorithm>
 
 namespace vantrel {
 
@@ -52,37 +53,24 @@ bool AddFatEntries(FatVolume& volume, std::uint64_t lbaOffset, const std::u16str
     if (!table.Usable())
         return false;
     const std::uint32_t limit = ClusterLimit(record);
-    // Files in a deleted folder are gone with it, whatever their own slots say.
-    std::unordered_set<std::u16string> deletedFolders;
     return WalkFatTree(volume, [&](const FatTreeItem& item) {
-        std::u16string name;
-        if (!FatDisplayName(item.entry, &name) || name.size() > item.path.size())
-            return true;
-        std::u16string folder = item.path.substr(0, item.path.size() - name.size());
-        if (!folder.empty())
-            folder.pop_back(); // the '/' before the name
-        const bool gone = IsDeleted(item.entry) || deletedFolders.count(folder) != 0;
-        if (IsDirectory(item.entry)) {
-            if (gone)
-                deletedFolders.insert(item.path);
-            return true;
-        }
         const std::uint32_t cluster = item.entry.firstCluster;
-        if (cluster < 2 || cluster >= limit || item.entry.fileSize == 0)
+        if (IsDirectory(item.entry) || cluster < 2 || cluster >= limit || item.entry.fileSize == 0)
             return true;
         const std::uint64_t lba =
             table.ToWindowLba(FirstSectorOfCluster(record, cluster)) + lbaOffset;
-        if (!map.Wanted(lba))
+        if (!map.Wanted(lba) || item.folderLength > item.path.size())
             return true;
+        const std::size_t nameStart = item.folderLength == 0 ? 0 : item.folderLength + 1;
         KnownEntry entry;
-        entry.name = std::move(name);
-        entry.folder = Joined(rootPath, folder);
+        entry.name = item.path.substr(std::min(nameStart, item.path.size()));
+        entry.folder = Joined(rootPath, item.path.substr(0, item.folderLength));
         const FatEntryTimes times = EntryTimes(item.entry);
         entry.createTime = KnownFatTime(times.createTime);
         entry.modifyTime = KnownFatTime(times.modifyTime);
         entry.accessTime = KnownFatTime(times.accessTime);
         entry.size = item.entry.fileSize;
-        entry.live = !gone;
+        entry.live = !IsDeleted(item.entry) && !item.inDeletedFolder;
         map.Offer(lba, std::move(entry));
         return true;
     });

@@ -13,6 +13,7 @@ bool WalkFatTree(FatVolume& volume, const std::function<bool(const FatTreeItem&)
         std::vector<FatDirEntry> entries;
         std::u16string path;
         std::uint32_t depth;
+        bool deleted = false; // the folder or one above it
     };
     std::vector<Folder> pending(1);
     if (!volume.ListRoot(&pending.back().entries))
@@ -41,7 +42,9 @@ bool WalkFatTree(FatVolume& volume, const std::function<bool(const FatTreeItem&)
                 continue;
             item.entry = entry;
             item.path = folder.path.empty() ? name : folder.path + u'/' + name;
+            item.folderLength = folder.path.size();
             item.depth = folder.depth;
+            item.inDeletedFolder = folder.deleted;
             Folder child;
             if (IsDirectory(entry)) {
                 const bool fresh =
@@ -54,6 +57,7 @@ bool WalkFatTree(FatVolume& volume, const std::function<bool(const FatTreeItem&)
                 } else {
                     child.path = item.path;
                     child.depth = folder.depth + 1;
+                    child.deleted = folder.deleted || IsDeleted(entry);
                     children.push_back(std::move(child));
                 }
             }

@@ -16,8 +16,12 @@ namespace vantrel {
 
 struct FatTreeItem {
     FatDirEntry entry;
-    std::u16string path;     // display names joined by '/', from the root
-    std::uint32_t depth = 0; // 0 for the root's entries
+    std::u16string path;          // display names joined by '/', from the root
+    std::size_t folderLength = 0; // of the folder's path at the start of path (0: the root)
+    std::uint32_t depth = 0;      // 0 for the root's entries
+    // A folder above the entry is deleted: the entry went with it, whatever its own slot
+    // says.
+    bool inDeletedFolder = false;
     // A folder that was not entered: already visited, too deep, or unreadable.
     bool notEntered = false;
 };
