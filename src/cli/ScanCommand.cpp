@@ -148,7 +148,10 @@ const CommandRegistrar kScan{{
         "  --method        auto（既定。先頭セクタから選びます）、database（データベース方式）、\n"
         "                  fat（FAT方式）、ntfs（NTFS方式）\n"
         "  --json          見つかったものを 1 行に 1 つの JSON オブジェクトで出力します\n"
-        "                  （ls --json の項目に \"first_lba\" を加えたもの）\n"
+        "                  （ls --json の項目に \"first_lba\" を加えたもの）。データベース方式で\n"
+        "                  切り出したファイルには、開始セクタによる名前 \"carved_name\" と、\n"
+        "                  FAT や NTFS の記録から名前が分かったときは元のフォルダ\n"
+        "                  \"original_folder\" が付きます\n"
         "  --recover-to DIR  見つかったもの（フィルタを通るもの）を DIR に回収し、\n"
         "                  DIR/manifest.jsonl を書きます\n"
         "回収の確認（--recover-to のとき）:\n" +
