@@ -46,8 +46,8 @@ public:
     int fillStops = 0, driveListChanges = 0;
 
     ~FakeBrowse() override {
-        if (screen && !screen->parent())
-            delete screen;
+        if (QLabel* label = screen.data(); label && !label->parent())
+            delete label;
     }
     QWidget* screenWidget() override { return screen; }
     Focus focus() const override { return focusOn; }

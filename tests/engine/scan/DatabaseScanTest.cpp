@@ -61,10 +61,14 @@ TEST(DatabaseScan, CarvedFilesBecomeReadableEntriesOfTheNode) {
     EXPECT_EQ(first->condition, kConditionGood);
     EXPECT_EQ(ReadWhole(*first),
               ByteVector(jpg.bytes.begin(), jpg.bytes.begin() + static_cast<long>(jpg.carvedSize)));
-    EXPECT_EQ(node.File(1)->size, wav.carvedSize);
-    EXPECT_EQ(node.File(2)->size, 100u * 512); // ends where the next file starts
-    EXPECT_EQ(node.File(3)->size, 700u);
-    EXPECT_EQ(ReadWhole(*node.File(3)), rtf);
+    const FileEntry* wavFile = node.File(1);
+    const FileEntry* docFile = node.File(2);
+    FileEntry* rtfFile = node.File(3);
+    ASSERT_TRUE(wavFile && docFile && rtfFile);
+    EXPECT_EQ(wavFile->size, wav.carvedSize);
+    EXPECT_EQ(docFile->size, 100u * 512); // ends where the next file starts
+    EXPECT_EQ(rtfFile->size, 700u);
+    EXPECT_EQ(ReadWhole(*rtfFile), rtf);
     ASSERT_NE(node.BadSectors(), nullptr);
     EXPECT_EQ(node.BadSectors()->Lbas(), (std::vector<std::uint64_t>{150}));
 

@@ -329,8 +329,8 @@ ByteVector CompoundDocument(const std::vector<std::u16string>& streams) {
         for (int i = 0; i < width; ++i)
             doc[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
     };
-    const std::uint8_t magic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    std::copy(std::begin(magic), std::end(magic), doc.begin());
+    put(0, 0xE11AB1A1E011CFD0, 8); // the magic D0 CF 11 E0 A1 B1 1A E1
+
     put(24, 0x3E, 2);       // minor version
     put(26, 3, 2);          // major version
     put(28, 0xFFFE, 2);     // byte order

@@ -15,11 +15,9 @@ constexpr std::size_t kUnit = 16 * 512; // 16 clusters of 512 bytes
 
 // Two compressed chunks of "abc" repeated, then the end of the stream.
 ByteVector CompressedAbcUnit() {
-    const ByteVector chunk = {0x05, 0xB0, 0x08, 'a', 'b', 'c', 0xFA, 0x2F};
-    ByteVector stream = chunk;
-    stream.insert(stream.end(), chunk.begin(), chunk.end());
-    stream.insert(stream.end(), {0, 0});
-    return stream;
+    return {0x05, 0xB0, 0x08, 'a', 'b', 'c', 0xFA, 0x2F, //
+            0x05, 0xB0, 0x08, 'a', 'b', 'c', 0xFA, 0x2F, //
+            0x00, 0x00};
 }
 
 } // namespace

@@ -140,7 +140,9 @@ TEST_F(NtfsImage, RootListsResidentAndNonResidentFilesWithTheirBytes) {
                                  u"holey.bin", u"日本語フォルダ"})
         EXPECT_NE(Find(root, name), nullptr) << ToUtf8(name);
     EXPECT_EQ(Find(root, u"."), nullptr);
-    EXPECT_TRUE(Find(root, u"docs")->isFolder);
+    const NtfsDirectoryEntry* docs = Find(root, u"docs");
+    ASSERT_NE(docs, nullptr);
+    EXPECT_TRUE(docs->isFolder);
     // $Secure holds indexes of security descriptors, not of names: a file, nothing to list.
     const NtfsDirectoryEntry* secure = Find(root, u"$Secure");
     ASSERT_NE(secure, nullptr);
