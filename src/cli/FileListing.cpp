@@ -125,7 +125,10 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder, std::siz
 
 void PrintFileRow(const FileListing& listing, const ResultNode& folder,
                   const FolderPaths& folderPaths, std::size_t index) {
-    const FileEntry& file = *folder.File(index);
+    const FileEntry* entry = folder.File(index);
+    if (!entry) // an index past the folder's files names no row
+        return;
+    const FileEntry& file = *entry;
     const std::string path = folderPaths.display + "/" + ToUtf8(file.name);
     const std::string id = ItemId(folderPaths.id, folder.ChildCount() + index);
     if (!listing.json) {
