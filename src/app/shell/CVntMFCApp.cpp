@@ -4,6 +4,7 @@
 #include "app/dialogs/AboutWindow.h"
 #include "app/shell/CVntMFCFrameWnd.h"
 #include "app/shell/ImageSources.h"
+#include "app/shell/QtTranslation.h"
 #include "app/shell/ScreenHost.h"
 #include "app/shell/UiRequestEvent.h"
 #include "engine/worker/WorkerPosting.h"
@@ -71,6 +72,8 @@ CVntMFCApp::~CVntMFCApp() {
 bool CVntMFCApp::InitInstance(const AppOptions& options) {
     if (!instance_.acquire())
         return false; // another copy runs: leave silently
+    if (QCoreApplication* application = QCoreApplication::instance())
+        InstallQtTranslation(*application); // without it Qt's dialogs stay English
 
     const bool detail =
         options.detail || QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);

@@ -1,4 +1,5 @@
 #include "app/shell/CVntMFCApp.h"
+#include "app/shell/QtTranslation.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -86,6 +87,22 @@ private slots:
         QCOMPARE(third.state(), QProcess::Running);
         third.kill();
         third.waitForFinished(10000);
+    }
+
+    // Qt's own dialogs speak Japanese; without the catalogue they stay usable in English.
+    void qtDialogTextsAreJapanese() {
+        QCoreApplication& application = *QCoreApplication::instance();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("qtbase_ja")));
+        QVERIFY(!InstallQtTranslation(application, QStringLiteral("/nonexistent")));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"),
+                 QStringLiteral("Look in:"));
+
+        QVERIFY(InstallQtTranslation(application));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"),
+                 QStringLiteral("アドレス:"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                 QStringLiteral("キャンセル"));
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "&Copy"), QStringLiteral("コピー(&C)"));
     }
 };
 
