@@ -1,25 +1,35 @@
 #!/usr/bin/env bash
-# Side-by-side timing of the database scan against reading the same image with cat (and
-# photorec, only when it is already installed), on a 1 GiB image of mixed content:
-# pictures with random bodies, short text files, zeroed and random stretches.
+# Side-by-side timing of the three scan methods against reading the same image with cat
+# (and photorec, only when it is already installed), warm (from the page cache) and cold
+# (from the disk, with the page cache dropped before every run; root only).
 #
-#   bench/compare-scan.sh [IMAGE]
+#   bench/compare-scan.sh [METHOD ...]      METHOD: database fat ntfs (default: all three)
 #
-# BUILD (default build/scan-bench) is the release build tree holding vantrel-cli. As root
-# the page cache is dropped before every run, so each one reads from the disk.
+# Images, made once under IMAGES (default /tmp) and kept:
+#   database  1 GiB of mixed content: pictures with random bodies, short text files,
+#             zeroed and random stretches
+#   fat       a 1 GiB FAT32 volume: 40 folders of 100 small text files, the rest of it
+#             filled with large random files
+#   ntfs      the same contents on a 1 GiB NTFS volume (built with the fixture tool)
+# Every figure is the best of RUNS (default 3) runs; cat and the scan run back to back.
+# BUILD (default build/scan-bench) is the release build tree holding vantrel-cli.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD:-build/scan-bench}"
-image="${1:-/tmp/vantrel-bench-1g.img}"
-size_mib="${SIZE_MIB:-1024}"
+images="${IMAGES:-/tmp}"
+runs="${RUNS:-3}"
+methods=("$@")
+[ ${#methods[@]} -gt 0 ] || methods=(database fat ntfs)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF >/dev/null
 cmake --build "$build" --target vantrel-cli -j2 >/dev/null
 cli="$build/src/cli/vantrel-cli"
 
-if [ ! -f "$image" ]; then
-    echo "making $image ($size_mib MiB)" >&2
-    python3 - "$image" "$size_mib" <<'PY'
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+make_mixed() {
+    python3 - "$1" 1024 <<'PY'
 import os, random, sys
 path, mib = sys.argv[1], int(sys.argv[2])
 rng = random.Random(20261207)
@@ -55,62 +65,116 @@ with open(path, "wb") as out:
             data = os.urandom(1 << 20)
         out.write(data)
 PY
-fi
+}
 
+# The files both volume images hold: tree/dNN/fNNN.txt and tree/bigNN.bin.
+make_tree() {
+    local tree=$1
+    python3 - "$tree" <<'PY'
+import os, random, sys
+root = sys.argv[1]
+rng = random.Random(20261208)
+for d in range(40):
+    folder = os.path.join(root, "d%02d" % d)
+    os.makedirs(folder)
+    for f in range(100):
+        with open(os.path.join(folder, "f%03d.txt" % f), "w") as out:
+            out.write(("folder %d file %d " % (d, f)) * rng.randrange(50, 800))
+for b in range(27):
+    with open(os.path.join(root, "big%02d.bin" % b), "wb") as out:
+        out.write(os.urandom(32 << 20))
+PY
+}
+
+make_fat() {
+    make_tree "$work/tree"
+    rm -f "$1"
+    mkfs.fat -F 32 -C "$1" 1048576 >/dev/null
+    mcopy -i "$1" -s "$work/tree"/* ::/
+    rm -rf "$work/tree"
+}
+
+make_ntfs() {
+    make_tree "$work/tree"
+    cc -O2 -o "$work/ntfs-tool" tests/fixtures/ntfs-tool/ntfs-tool.c -lntfs-3g
+    truncate -s 1G "$1"
+    mkntfs -F -Q -L bench "$1" >/dev/null
+    local args=()
+    for folder in "$work/tree"/d*; do
+        local name=${folder##*/}
+        args+=(mkdir "/$name")
+        for file in "$folder"/*; do args+=(put "$file" "/$name/${file##*/}"); done
+    done
+    for file in "$work/tree"/big*; do args+=(put "$file" "/${file##*/}"); done
+    "$work/ntfs-tool" "$1" "${args[@]}"
+    rm -rf "$work/tree"
+}
+
+image_of() {
+    local path="$images/vantrel-bench-$1-1g.img"
+    if [ ! -f "$path" ]; then
+        echo "making $path" >&2
+        case $1 in
+        database) make_mixed "$path.part" >&2 ;;
+        fat) make_fat "$path.part" >&2 ;;
+        ntfs) make_ntfs "$path.part" >&2 ;;
+        esac
+        mv "$path.part" "$path"
+    fi
+    echo "$path"
+}
+
+can_drop() { [ "$(id -u)" = 0 ] && [ -w /proc/sys/vm/drop_caches ]; }
 drop_caches() {
-    if [ "$(id -u)" = 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
-        sync
-        echo 3 >/proc/sys/vm/drop_caches
-    fi
+    sync
+    echo 3 >/proc/sys/vm/drop_caches
 }
 
-# run NAME COMMAND...: elapsed seconds and peak resident KiB into $elapsed and $peak.
-run() {
-    local name=$1
+# timed CACHE COMMAND...: elapsed seconds and peak resident KiB into $elapsed and $peak.
+timed() {
+    local cache=$1
     shift
-    drop_caches
-    local stats
-    stats=$(mktemp)
-    if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f '%e %M' -o "$stats" "$@"
-        read -r elapsed peak <"$stats"
-    else
-        local start end
-        start=$(date +%s.%N)
-        "$@"
-        end=$(date +%s.%N)
-        elapsed=$(echo "$end - $start" | bc)
-        peak=0
-    fi
-    rm -f "$stats"
-    printf '%-34s %8.2f s  peak %7d KiB\n' "$name" "$elapsed" "$peak"
+    [ "$cache" = cold ] && drop_caches
+    /usr/bin/time -f '%e %M' -o "$work/stats" "$@"
+    read -r elapsed peak <"$work/stats"
 }
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-echo "image: $image ($(du -h --apparent-size "$image" | cut -f1))"
+# measure CACHE IMAGE METHOD: one table row, each time the best of $runs.
+measure() {
+    local cache=$1 image=$2 method=$3
+    local cat_best="" scan_best="" scan_peak=0
+    for _ in $(seq "$runs"); do
+        timed "$cache" sh -c "cat '$image' >/dev/null"
+        cat_best=$(awk -v a="$elapsed" -v b="$cat_best" 'BEGIN { print (b == "" || a < b) ? a : b }')
+        timed "$cache" sh -c \
+            "'$cli' scan '$image' --method $method --json >'$work/found.jsonl' 2>'$work/log.txt' || true"
+        scan_best=$(awk -v a="$elapsed" -v b="$scan_best" 'BEGIN { print (b == "" || a < b) ? a : b }')
+        [ "$peak" -gt "$scan_peak" ] && scan_peak=$peak
+    done
+    local files
+    files=$(grep -c '"type":"file"' "$work/found.jsonl" || true)
+    printf '%-9s %-5s %8.2f %8.2f %7.2f %9d %7d\n' "$method" "$cache" "$cat_best" "$scan_best" \
+        "$(awk -v s="$scan_best" -v c="$cat_best" 'BEGIN { print (c > 0 ? s / c : 0) }')" \
+        "$scan_peak" "$files"
+}
 
-run "cat" sh -c "cat '$image' >/dev/null"
-cat_time=$elapsed
+caches=(warm)
+can_drop && caches=(cold warm)
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg); best of $runs"
+printf '%-9s %-5s %8s %8s %7s %9s %7s\n' method cache "cat s" "scan s" ratio "peak KiB" files
+for method in "${methods[@]}"; do
+    image=$(image_of "$method")
+    for cache in "${caches[@]}"; do
+        [ "$cache" = warm ] && cat "$image" >/dev/null
+        measure "$cache" "$image" "$method"
+    done
+done
+echo "aim: scan / cat at most 1.10 cold and 1.50 warm"
 
-run "vantrel-cli scan --method database" sh -c \
-    "'$cli' scan '$image' --method database --json >'$work/found.jsonl' 2>'$work/log.txt' || true"
-scan_time=$elapsed
-scan_peak=$peak
-files=$(grep -c '"type":"file"' "$work/found.jsonl" || true)
-
-photorec_time=""
 if command -v photorec >/dev/null 2>&1; then
-    run "photorec" photorec /log /d "$work/photorec/" /cmd "$image" search
-    photorec_time=$elapsed
+    image=$(image_of database)
+    timed warm photorec /log /d "$work/photorec/" /cmd "$image" search
+    echo "photorec (database image, warm): $elapsed s"
 else
-    echo "photorec                           (not installed; not run)"
+    echo "photorec: not installed; not run"
 fi
-
-echo
-echo "files found by the scan:     $files"
-awk -v s="$scan_time" -v c="$cat_time" 'BEGIN { printf "scan / cat:                  %.2f (aim: 2.00 or less)\n", (c > 0 ? s / c : 0) }'
-if [ -n "$photorec_time" ]; then
-    awk -v s="$scan_time" -v p="$photorec_time" 'BEGIN { printf "scan / photorec:             %.2f\n", (p > 0 ? s / p : 0) }'
-fi
-awk -v m="$scan_peak" -v f="$files" 'BEGIN { printf "scan peak memory:            %d KiB (%.2f KiB per file found)\n", m, (f > 0 ? m / f : 0) }'

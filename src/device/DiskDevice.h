@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace vantrel {
@@ -67,6 +68,11 @@ public:
     std::uint64_t LastLba() const { return lastLba_; }
     std::uint32_t SectorSize() const { return sectorSize_; }
 
+    // Held around every read through a window: a scan reads ahead on a thread of its own
+    // while the thread testing what it read reads the same device, and not every device
+    // takes two reads at once (an E01 image's library handle, a SCSI request's buffers).
+    std::mutex& ReadMutex() { return readMutex_; }
+
 protected:
     // Restores every base field to its default ("GENERIC ", "DRIVE           ", "1.00").
     void ResetFields();
@@ -76,6 +82,9 @@ protected:
     std::uint32_t driveLetters_ = 0;
     std::uint64_t lastLba_ = 0;
     std::uint32_t sectorSize_ = 512;
+
+private:
+    std::mutex readMutex_;
 };
 
 // Copies text into a fixed-width field, space padded and NUL terminated.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace vantrel {
 
@@ -52,6 +53,7 @@ bool CDiskWindow::ReadSectors(std::uint64_t lba, std::uint32_t count, void* buff
                               std::uint32_t bufferSize) {
     if (!device_ || lba > length_ || count > length_ - lba)
         return false;
+    const std::lock_guard lock(device_->ReadMutex());
     return device_->ReadSectors(lba + start_, count, buffer, bufferSize);
 }
 

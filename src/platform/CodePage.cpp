@@ -1,6 +1,7 @@
 #include "platform/CodePage.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <iconv.h>
 #include <memory>
@@ -57,9 +58,30 @@ LeadTable ProbeLeadBytes(const std::string& codePage) {
     return table;
 }
 
+// The lead bytes as 256 bits that readers load without a lock: raw-sector scans ask for
+// them for every directory slot they test, on more than one thread.
+class LeadBits {
+public:
+    void Store(const LeadTable& table) {
+        for (std::size_t word = 0; word < bits_.size(); ++word) {
+            std::uint64_t bits = 0;
+            for (std::size_t b = 0; b < 64; ++b)
+                bits |= std::uint64_t{table[word * 64 + b]} << b;
+            bits_[word].store(bits, std::memory_order_relaxed);
+        }
+    }
+    bool Test(std::uint8_t byte) const {
+        return ((bits_[byte >> 6].load(std::memory_order_relaxed) >> (byte & 63)) & 1) != 0;
+    }
+
+private:
+    std::array<std::atomic<std::uint64_t>, 4> bits_{};
+};
+
 struct CodePageState {
+    CodePageState() { leadBits.Store(ProbeLeadBytes(name)); }
     std::string name = "CP932";
-    LeadTable leadBytes = ProbeLeadBytes("CP932");
+    LeadBits leadBits;
 };
 
 std::mutex g_mutex;
@@ -75,7 +97,7 @@ void SetAnsiCodePage(const std::string& iconvName) {
     const LeadTable table = ProbeLeadBytes(iconvName);
     std::lock_guard lock(g_mutex);
     State().name = iconvName;
-    State().leadBytes = table;
+    State().leadBits.Store(table);
 }
 
 std::string AnsiCodePage() {
@@ -84,8 +106,7 @@ std::string AnsiCodePage() {
 }
 
 bool IsAnsiLeadByte(std::uint8_t byte) {
-    std::lock_guard lock(g_mutex);
-    return State().leadBytes[byte];
+    return State().leadBits.Test(byte);
 }
 
 namespace {

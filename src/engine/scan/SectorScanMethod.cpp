@@ -32,15 +32,16 @@ bool SectorScanMethod::Attach(ScanResultNode& node) {
     rangeStart_ = start;
     rangeLength_ = length;
     chunkSectors_ = chunkSectors;
-    chunk_.assign(std::size_t{chunkSectors} * sectorSize, 0);
+    readAhead_.Attach(*window, sectorSize, start, start + length);
+    chunk_ = {};
     position_ = 0;
     return true;
 }
 
 void SectorScanMethod::Reset() {
     ScanMethod::Reset();
-    chunk_.clear();
-    chunk_.shrink_to_fit();
+    readAhead_.Detach();
+    chunk_ = {};
     node_ = nullptr;
     window_ = nullptr;
     windowLastLba_ = 0;
@@ -56,8 +57,7 @@ std::uint32_t SectorScanMethod::ReadChunk() {
         return 0;
     const auto count = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(chunkSectors_, rangeLength_ - position_));
-    const auto bytes = count * sectorSize_;
-    ReadSectorsChecked(*window_, rangeStart_ + position_, count, chunk_.data(), bytes, badSectors_);
+    chunk_ = FetchSectors(rangeStart_ + position_, count);
     return count;
 }
 
@@ -70,7 +70,7 @@ Bytes SectorScanMethod::ChunkFrom(std::uint32_t i, std::uint32_t count) const {
     if (offset >= chunk_.size())
         return {};
     const std::size_t length = std::min(std::size_t{count} * sectorSize_, chunk_.size() - offset);
-    return Bytes(chunk_.data() + offset, length);
+    return chunk_.subspan(offset, length);
 }
 
 void SectorScanMethod::AddFoundFile(std::unique_ptr<FileEntry> file) {

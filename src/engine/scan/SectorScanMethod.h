@@ -5,12 +5,12 @@
 // not be read. The concrete methods add what they search for.
 
 #include "device/DiskWindow.h"
+#include "engine/scan/ScanReadAhead.h"
 #include "engine/tree/ScanMethod.h"
 #include "platform/ByteReader.h"
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace vantrel {
 
@@ -43,6 +43,11 @@ protected:
     // end of the range, 0 when the range is done. Unreadable sectors are listed in the
     // method's BadSectorList and read as zeros; the scan goes on with the rest.
     std::uint32_t ReadChunk();
+    // count sectors at window LBA lba, read ahead like the chunks (the view lasts until
+    // the next read); unreadable sectors are listed and read as zeros.
+    Bytes FetchSectors(std::uint64_t lba, std::uint32_t count) {
+        return readAhead_.Fetch(lba, count, badSectors_);
+    }
     // Sector i of the chunk last read.
     Bytes ChunkSector(std::uint32_t i) const;
     // The first count sectors of the chunk from sector i.
@@ -66,7 +71,8 @@ private:
     std::uint64_t rangeStart_ = 0;
     std::uint64_t rangeLength_ = 0;
     std::uint32_t chunkSectors_ = 0;
-    std::vector<std::uint8_t> chunk_;
+    ScanReadAhead readAhead_;
+    Bytes chunk_; // the chunk last read, inside readAhead_'s blocks
 };
 
 } // namespace vantrel

@@ -28,15 +28,14 @@ StepResult SignatureScanMethod::DetectStep() {
     CDiskWindow* window = Window();
     if (!window)
         return kStepFailed;
-    // The carver reads into its own chunk, which overlaps the previous one by the
-    // sectors a start test looks ahead.
-    const CarveChunkReader read = [&](std::uint64_t lba, std::uint32_t count,
-                                      std::span<std::uint8_t> out) {
-        ReadSectorsChecked(*window, lba, count, out.data(), static_cast<std::uint32_t>(out.size()),
-                           badSectors_);
+    // Each chunk overlaps the previous one by the sectors a start test looks ahead; both
+    // are views into the blocks read ahead, so the overlap is not read twice.
+    const CarveChunkSource source = [this](std::uint64_t lba, std::uint32_t count) {
+        return FetchSectors(lba, count);
     };
     const FoundFileSink found = [this](const FoundCarvedFile& file) { AddCarvedFile(file); };
-    const std::uint64_t reached = carver_.Step(RangeStart(), RangeLength(), position_, read, found);
+    const std::uint64_t reached =
+        carver_.Step(RangeStart(), RangeLength(), position_, source, found);
     if (reached == kCarveComplete) {
         position_ = RangeLength();
         return kStepComplete;

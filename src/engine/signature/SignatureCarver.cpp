@@ -35,7 +35,22 @@ bool SignatureCarver::Reset(std::uint32_t sectorSize) {
 std::uint64_t SignatureCarver::Step(std::uint64_t rangeStart, std::uint64_t rangeLength,
                                     std::uint64_t position, const CarveChunkReader& read,
                                     const FoundFileSink& found) {
-    if (sectorSize_ == 0 || !read)
+    if (!read)
+        return 0;
+    const CarveChunkSource source = [&](std::uint64_t lba, std::uint32_t count) {
+        const std::span<std::uint8_t> chunk(chunk_.data(),
+                                            static_cast<std::size_t>(count) * sectorSize_);
+        std::fill(chunk.begin(), chunk.end(), std::uint8_t{0});
+        read(lba, count, chunk);
+        return Bytes(chunk);
+    };
+    return Step(rangeStart, rangeLength, position, source, found);
+}
+
+std::uint64_t SignatureCarver::Step(std::uint64_t rangeStart, std::uint64_t rangeLength,
+                                    std::uint64_t position, const CarveChunkSource& source,
+                                    const FoundFileSink& found) {
+    if (sectorSize_ == 0 || !source)
         return 0;
     if (position >= rangeLength)
         return kCarveComplete;
@@ -47,14 +62,13 @@ std::uint64_t SignatureCarver::Step(std::uint64_t rangeStart, std::uint64_t rang
             // The remaining sectors cannot hold a start with its full window, but an open
             // file may still end in them. A file whose end is never seen is dropped rather
             // than given a guessed length.
-            FinishInTail(rangeStart + position, count, read, found);
+            FinishInTail(rangeStart + position, count, source, found);
             current_ = {};
             return kCarveComplete;
         }
-        const std::span<std::uint8_t> chunk(chunk_.data(),
-                                            static_cast<std::size_t>(count) * sectorSize_);
-        std::fill(chunk.begin(), chunk.end(), std::uint8_t{0});
-        read(rangeStart + position, count, chunk);
+        const Bytes chunk = source(rangeStart + position, count);
+        if (chunk.size() != static_cast<std::size_t>(count) * sectorSize_)
+            return 0; // a source that cannot give the sectors fails the step
         position += ExamineChunk(chunk, rangeStart + position, found);
     }
     return position;
@@ -99,13 +113,12 @@ std::uint32_t SignatureCarver::ExamineChunk(Bytes chunk, std::uint64_t firstLba,
 }
 
 void SignatureCarver::FinishInTail(std::uint64_t lba, std::uint32_t count,
-                                   const CarveChunkReader& read, const FoundFileSink& found) {
+                                   const CarveChunkSource& source, const FoundFileSink& found) {
     if (!current_.open || current_.size != 0 || count == 0)
         return;
-    const std::span<std::uint8_t> tail(chunk_.data(),
-                                       static_cast<std::size_t>(count) * sectorSize_);
-    std::fill(tail.begin(), tail.end(), std::uint8_t{0});
-    read(lba, count, tail);
+    const Bytes tail = source(lba, count);
+    if (tail.size() != static_cast<std::size_t>(count) * sectorSize_)
+        return;
     for (std::uint32_t i = 0; i < count && current_.size == 0; ++i)
         FindEnd(tail, static_cast<std::size_t>(i) * sectorSize_, lba + i);
     if (current_.size != 0)

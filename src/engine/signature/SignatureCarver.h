@@ -60,6 +60,10 @@ struct FoundCarvedFile {
 using CarveChunkReader =
     std::function<void(std::uint64_t lba, std::uint32_t count, std::span<std::uint8_t> out)>;
 
+// The same, handing out a view of the sectors (valid until the next call) instead of
+// filling a buffer: sectors read ahead are then not copied.
+using CarveChunkSource = std::function<Bytes(std::uint64_t lba, std::uint32_t count)>;
+
 // Receives each file as soon as its extent is known.
 using FoundFileSink = std::function<void(const FoundCarvedFile&)>;
 
@@ -92,6 +96,8 @@ public:
     // file may still end in those last sectors; one whose end is never seen is dropped.
     std::uint64_t Step(std::uint64_t rangeStart, std::uint64_t rangeLength, std::uint64_t position,
                        const CarveChunkReader& read, const FoundFileSink& found);
+    std::uint64_t Step(std::uint64_t rangeStart, std::uint64_t rangeLength, std::uint64_t position,
+                       const CarveChunkSource& source, const FoundFileSink& found);
 
     // Tests each sector of `chunk` (whole sectors, the first at window LBA `firstLba`)
     // that has 8 sectors after it. Returns the number of sectors tested: the chunk's
@@ -105,7 +111,7 @@ private:
     void FindEnd(Bytes chunk, std::size_t sectorOffset, std::uint64_t lba);
     // Looks for the open file's end in the last sectors of the range, which are too few
     // to be tested as starts.
-    void FinishInTail(std::uint64_t lba, std::uint32_t count, const CarveChunkReader& read,
+    void FinishInTail(std::uint64_t lba, std::uint32_t count, const CarveChunkSource& source,
                       const FoundFileSink& found);
 
     CarvedFile current_;

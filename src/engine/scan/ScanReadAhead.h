@@ -1,0 +1,85 @@
+#pragma once
+
+// Reads a scanned range ahead of the scan, on a thread of its own and in large blocks, so
+// that the disk (or the copy out of the page cache) works while the scan tests what was
+// read before. The scan asks for sectors in the order it walks them, a little back or
+// forward as it likes, and gets a view into the block that holds them: looking at the
+// same sectors again costs no read. At most kReadAheadBlocks blocks are held.
+
+#include "device/DiskWindow.h"
+#include "platform/ByteReader.h"
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vantrel {
+
+inline constexpr std::uint32_t kReadAheadBlockBytes = 1u << 20;
+inline constexpr std::uint32_t kReadAheadBlocks = 4;
+
+class ScanReadAhead {
+public:
+    ScanReadAhead() = default;
+    ~ScanReadAhead();
+    ScanReadAhead(const ScanReadAhead&) = delete;
+    ScanReadAhead& operator=(const ScanReadAhead&) = delete;
+
+    // Window sectors [first, end) of `window` are what Fetch will be asked for. Reads
+    // nothing yet: the thread starts at the first Fetch.
+    void Attach(CDiskWindow& window, std::uint32_t sectorSize, std::uint64_t first,
+                std::uint64_t end);
+    // Stops the thread (after the read under way) and frees the blocks.
+    void Detach();
+
+    // count sectors from window LBA lba: a view that stays valid until the next Fetch or
+    // Detach. Unreadable sectors read as zeros and are added to `bad` (each once) when a
+    // view that holds them is handed out, in LBA order. A request outside the attached
+    // range, or larger than a block, is read at once with no read-ahead.
+    Bytes Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList& bad);
+
+    std::uint32_t BlockSectors() const { return blockSectors_; }
+
+private:
+    struct Block {
+        std::uint64_t lba = 0;
+        std::uint32_t count = 0;
+        std::vector<std::uint8_t> data;
+        BadSectorList bad;
+    };
+
+    void Run();
+    void ReadBlock(Block& block);
+    // The reader goes on from lba; what it read before is dropped. Caller holds mutex_.
+    void RestartAt(std::uint64_t lba);
+    Bytes ReadDirect(std::uint64_t lba, std::uint32_t count, BadSectorList& bad);
+    std::uint64_t BlockStart(std::uint64_t seq) const { return base_ + seq * blockSectors_; }
+
+    CDiskWindow* window_ = nullptr;
+    std::uint32_t sectorSize_ = 512;
+    std::uint32_t blockSectors_ = 0;
+    std::uint64_t first_ = 0;
+    std::uint64_t end_ = 0;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;  // the reader: room for a block, a restart or a stop
+    std::condition_variable ready_; // the scan: a block has been read
+    std::array<Block, kReadAheadBlocks> blocks_;
+    // Blocks are numbered from base_ on; those numbered [head_, tail_) are read and held,
+    // block n in blocks_[n % kReadAheadBlocks]. A restart starts a new generation, so that
+    // the block being read when it came is dropped.
+    std::uint64_t base_ = 0;
+    std::uint64_t head_ = 0;
+    std::uint64_t tail_ = 0;
+    std::uint64_t generation_ = 0;
+    bool stop_ = false;
+    bool started_ = false; // a first Fetch has set base_
+    bool running_ = false; // the thread has not ended (it ends at the end of the range)
+    std::thread thread_;
+    std::vector<std::uint8_t> staging_; // a view across two blocks, or a direct read
+};
+
+} // namespace vantrel
