@@ -135,6 +135,13 @@ TEST(BrowseCommands, LsRecursiveJsonListsExactlyTheFilesPutThereAndCatReturnsThe
         EXPECT_EQ(cat.status, 0) << cat.err;
         EXPECT_TRUE(cat.out == ExpectedBytes(want.source, std::stoul(want.size)));
     }
+
+    // FAT times are local: east of UTC they keep their fields and carry the zone's offset.
+    const auto readme = idOf.find("既存のフォルダ[PRIMARY16]/README.TXT");
+    ASSERT_NE(readme, idOf.end());
+    const CliRun tokyo = vantrel::testing::RunCliLine(
+        "ls " + Quote(image.string()) + " " + readme->second + " --json", "TZ=Asia/Tokyo ");
+    EXPECT_EQ(Field(tokyo.out, "modified"), "2021-03-04T05:06:08+09:00") << tokyo.out;
 }
 
 TEST(BrowseCommands, TreeShowsIdPathsAndFiltersAndDisplayPathsWork) {
