@@ -12,7 +12,7 @@
 # Every command runs once to warm the cache, then RUNS times (default 3); the best of
 # each figure is shown. Without fls its columns read "-". BUILD (default build/scan-bench)
 # is the release build tree holding vantrel-cli; CLI names another vantrel-cli to measure
-# instead.
+# instead. Figures and how they were reached: bench/compare-listing.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD:-build/scan-bench}"
