@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 #include "ScanTestSupport.h"
+#include "engine/scan/CarvedNaming.h"
 #include "engine/scan/MethodSelection.h"
 #include "engine/volume/NtfsFolderNode.h"
 #include "platform/Utf.h"
@@ -129,4 +130,36 @@ TEST(CarvedNames, AVolumeOnlyTheFatSearchFindsStillNamesFiles) {
     EXPECT_EQ(inTwo->originalFolder, u"スキャン結果/TWO");
     EXPECT_EQ(ReadWhole(*inTwo), TaggedLines("intwo", 9000));
     EXPECT_TRUE(FindFile(node, u"INONE.TXT"));
+}
+
+// Of two entries for one start the live one wins, then the later written; the entry's
+// smaller size cuts a carve that ran on, never a file whose header gives its length.
+TEST(CarvedNames, WhichEntryNamesAFileAndWhenItsSizeCounts) {
+    KnownEntryMap map({8, 16});
+    map.Offer(8, {u"old.jpg", {}, {}, 100, {}, 700, false});
+    map.Offer(8, {u"newer.jpg", {}, {}, 200, {}, 700, false});
+    map.Offer(16, {u"live.jpg", {}, {}, 100, {}, 700, true});
+    map.Offer(16, {u"later.jpg", {}, {}, 900, {}, 700, false});
+    map.Offer(24, {u"unwanted.jpg", {}, {}, 100, {}, 700, true});
+    ASSERT_TRUE(map.Find(8) && map.Find(16));
+    EXPECT_EQ(map.Find(8)->name, u"newer.jpg");
+    EXPECT_EQ(map.Find(16)->name, u"live.jpg");
+    EXPECT_FALSE(map.Find(24));
+
+    std::vector<std::uint8_t> bytes(32 * 512, 0x41);
+    const std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I', 'F'};
+    const std::uint8_t bmp[] = {'B', 'M', 0x00, 0x10, 0, 0, 0, 0}; // 4 096 bytes
+    std::copy(std::begin(jpeg), std::end(jpeg), bytes.begin() + 8 * 512);
+    std::copy(std::begin(bmp), std::end(bmp), bytes.begin() + 16 * 512);
+    auto disk = DiskOver(bytes);
+    ASSERT_TRUE(disk);
+    for (const std::uint64_t start : {8u, 16u}) {
+        FileEntry file;
+        ASSERT_TRUE(file.FillCarved(&disk->window, start, 4096, u"carved"));
+        NameCarvedFile(file, *map.Find(start), u"named");
+        EXPECT_EQ(file.carvedName, u"carved");
+        EXPECT_EQ(file.size, start == 8 ? 700u : 4096u);
+        EXPECT_EQ(file.extents.TotalSectors(), start == 8 ? 2u : 8u);
+        EXPECT_EQ(file.modifyTime, map.Find(start)->modifyTime);
+    }
 }
