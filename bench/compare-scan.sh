@@ -12,7 +12,8 @@
 #             filled with large random files
 #   ntfs      the same contents on a 1 GiB NTFS volume (built with the fixture tool)
 # Every figure is the best of RUNS (default 3) runs; cat and the scan run back to back.
-# BUILD (default build/scan-bench) is the release build tree holding vantrel-cli.
+# BUILD (default build/scan-bench) is the release build tree holding vantrel-cli; CLI
+# names another vantrel-cli to time instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD:-build/scan-bench}"
@@ -21,9 +22,13 @@ runs="${RUNS:-3}"
 methods=("$@")
 [ ${#methods[@]} -gt 0 ] || methods=(database fat ntfs)
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF >/dev/null
-cmake --build "$build" --target vantrel-cli -j2 >/dev/null
-cli="$build/src/cli/vantrel-cli"
+# CLI, when set, is the vantrel-cli to time instead (another build, to compare with).
+cli="${CLI:-}"
+if [ -z "$cli" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF >/dev/null
+    cmake --build "$build" --target vantrel-cli -j2 >/dev/null
+    cli="$build/src/cli/vantrel-cli"
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -18,7 +18,21 @@ namespace {
 // every formatter writes them.
 constexpr std::uint32_t kEndOfChainThreshold = 0x0FFFFFF8;
 
+// Sector marks: what the search and the detection test every sector for.
+constexpr std::uint64_t kMarkDirectory = 1;
+constexpr std::uint64_t kMarkBootSector = 2;
+
 } // namespace
+
+SectorMarker FatScanMethod::SectorMarks() const {
+    const std::uint32_t sectorSize = SectorSize();
+    return [sectorSize](Bytes sector) {
+        std::uint64_t mark = IsDirectoryCluster(sector) ? kMarkDirectory : 0;
+        if (IsFatBootSector(sector, sectorSize))
+            mark |= kMarkBootSector;
+        return mark;
+    };
+}
 
 void FatScanMethod::Reset() {
     SectorScanMethod::Reset();
@@ -45,10 +59,11 @@ StepResult FatScanMethod::SearchStep() {
         for (std::uint32_t i = 0; i < count; ++i) {
             const Bytes sector = ChunkSector(i);
             const std::uint64_t lba = RangeStart() + position_ + i;
-            if (IsFatBootSector(sector, SectorSize())) {
+            const std::uint64_t mark = ChunkMark(i);
+            if (mark & kMarkBootSector) {
                 if (TryBootSector(sector, lba))
                     return kStepComplete;
-            } else if (IsDirectoryCluster(sector) && IsDotEntry(sector.first(kFatDirEntryBytes))) {
+            } else if ((mark & kMarkDirectory) && IsDotEntry(sector.first(kFatDirEntryBytes))) {
                 if (TryDotEntry(sector, lba))
                     return kStepComplete;
             }
@@ -123,7 +138,7 @@ StepResult FatScanMethod::DetectStep() {
     while (StepGoesOn(begin)) {
         const std::uint32_t count = ReadChunk();
         std::uint32_t first = 0;
-        while (first < count && !IsDirectoryCluster(ChunkSector(first)))
+        while (first < count && (ChunkMark(first) & kMarkDirectory) == 0)
             ++first;
         if (first == count) {
             position_ += count;

@@ -25,6 +25,9 @@ public:
     const std::optional<DotEntrySighting>& FirstDotEntry() const { return firstDot_; }
     const std::optional<DotEntrySighting>& LatestDotEntry() const { return latestDot_; }
 
+protected:
+    SectorMarker SectorMarks() const override;
+
 private:
     bool TryBootSector(Bytes sector, std::uint64_t lba);
     bool TryDotEntry(Bytes sector, std::uint64_t lba);

@@ -16,7 +16,24 @@ namespace {
 
 constexpr std::size_t kSelfRecordBytes = 512;
 
+// Sector marks: what the search and the detection test every sector for.
+constexpr std::uint64_t kMarkRecord = 1;
+constexpr std::uint64_t kMarkBootSector = 2;
+constexpr std::uint64_t kMarkSelfRecord = 4;
+
 } // namespace
+
+SectorMarker NtfsScanMethod::SectorMarks() const {
+    const std::uint32_t sectorSize = SectorSize();
+    return [sectorSize](Bytes sector) {
+        std::uint64_t mark = IsMftRecord(sector) ? kMarkRecord : 0;
+        if (IsNtfsBootSector(sector, sectorSize))
+            mark |= kMarkBootSector;
+        if (IsMftSelfRecord(sector))
+            mark |= kMarkSelfRecord;
+        return mark;
+    };
+}
 
 void NtfsScanMethod::Reset() {
     SectorScanMethod::Reset();
@@ -38,9 +55,10 @@ StepResult NtfsScanMethod::SearchStep() {
         for (std::uint32_t i = 0; i < count; ++i) {
             const Bytes sector = ChunkSector(i);
             const std::uint64_t lba = RangeStart() + position_ + i;
-            const bool found = IsNtfsBootSector(sector, SectorSize())
+            const std::uint64_t mark = ChunkMark(i);
+            const bool found = (mark & kMarkBootSector)
                                    ? TryBootSector(lba)
-                                   : IsMftSelfRecord(sector) && TryMftRecord(sector, lba);
+                                   : (mark & kMarkSelfRecord) && TryMftRecord(sector, lba);
             if (found) {
                 position_ = 0; // detection covers the whole range again
                 return kStepComplete;
@@ -103,7 +121,7 @@ StepResult NtfsScanMethod::DetectStep() {
         const std::uint32_t count = ReadChunk();
         for (std::uint32_t i = 0; i < count; ++i) {
             std::uint64_t recordNumber = 0;
-            if (IsMftRecord(ChunkSector(i)) &&
+            if ((ChunkMark(i) & kMarkRecord) &&
                 RecordNumberAt(RangeStart() + position_ + i, &recordNumber))
                 TakeRecord(recordNumber);
         }

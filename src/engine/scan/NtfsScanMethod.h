@@ -23,6 +23,9 @@ public:
     // The volume found by the search; null before.
     const std::shared_ptr<NtfsVolume>& Volume() const { return volume_; }
 
+protected:
+    SectorMarker SectorMarks() const override;
+
 private:
     bool TryVolume(std::shared_ptr<NtfsVolume> volume);
     bool TryBootSector(std::uint64_t lba);

@@ -19,13 +19,14 @@ ScanReadAhead::~ScanReadAhead() {
 }
 
 void ScanReadAhead::Attach(CDiskWindow& window, std::uint32_t sectorSize, std::uint64_t first,
-                           std::uint64_t end) {
+                           std::uint64_t end, SectorMarker marker) {
     Detach();
     window_ = &window;
     sectorSize_ = sectorSize == 0 ? 512 : sectorSize;
     blockSectors_ = std::max<std::uint32_t>(1, kReadAheadBlockBytes / sectorSize_);
     first_ = first;
     end_ = std::max(first, end);
+    marker_ = std::move(marker);
 }
 
 void ScanReadAhead::Detach() {
@@ -40,12 +41,16 @@ void ScanReadAhead::Detach() {
     stop_ = false;
     running_ = false;
     started_ = false;
+    waiting_ = false;
     ++generation_;
     base_ = head_ = tail_ = 0;
     for (Block& block : blocks_) {
         block = Block{};
     }
     staging_ = {};
+    stagingMarks_ = {};
+    marks_ = {};
+    marker_ = nullptr;
     window_ = nullptr;
 }
 
@@ -58,6 +63,7 @@ void ScanReadAhead::RestartAt(std::uint64_t lba) {
 }
 
 Bytes ScanReadAhead::Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList& bad) {
+    marks_ = {};
     if (!window_ || count == 0)
         return {};
     if (count > blockSectors_ || lba < first_ || lba >= end_ || count > end_ - lba)
@@ -83,7 +89,16 @@ Bytes ScanReadAhead::Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList
         head_ = firstBlock; // the blocks before are done with: room to read ahead
         wake_.notify_all();
     }
-    ready_.wait(lock, [&] { return tail_ > lastBlock; });
+    if (tail_ <= lastBlock) {
+        waiting_ = true;
+        wanted_ = lastBlock;
+        ready_.wait(lock, [&] { return tail_ > lastBlock; });
+        waiting_ = false;
+    }
+    if (marker_) {
+        for (std::uint64_t n = firstBlock; n <= lastBlock; ++n)
+            EnsureMarked(lock, n);
+    }
     lock.unlock();
 
     // Blocks [head_, tail_) are the scan's own until it moves head_ on: read them unlocked.
@@ -95,16 +110,48 @@ Bytes ScanReadAhead::Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList
         }
     }
     const Block& head = blocks_[firstBlock % kReadAheadBlocks];
-    const std::size_t offset = static_cast<std::size_t>(lba - head.lba) * sectorSize_;
+    const std::size_t sector = static_cast<std::size_t>(lba - head.lba);
+    const std::size_t offset = sector * sectorSize_;
     const std::size_t bytes = std::size_t{count} * sectorSize_;
-    if (firstBlock == lastBlock)
+    if (firstBlock == lastBlock) {
+        if (marker_)
+            marks_ = std::span<const std::uint64_t>(head.marks).subspan(sector, count);
         return Bytes(head.data.data() + offset, bytes);
+    }
     const Block& next = blocks_[lastBlock % kReadAheadBlocks];
     const std::size_t part = head.data.size() - offset;
     staging_.resize(bytes);
     std::memcpy(staging_.data(), head.data.data() + offset, part);
     std::memcpy(staging_.data() + part, next.data.data(), bytes - part);
+    if (marker_) {
+        stagingMarks_.assign(head.marks.begin() + static_cast<std::ptrdiff_t>(sector),
+                             head.marks.end());
+        stagingMarks_.insert(stagingMarks_.end(), next.marks.begin(),
+                             next.marks.begin() +
+                                 static_cast<std::ptrdiff_t>(count - stagingMarks_.size()));
+        marks_ = stagingMarks_;
+    }
     return Bytes(staging_.data(), bytes);
+}
+
+void ScanReadAhead::EnsureMarked(std::unique_lock<std::mutex>& lock, std::uint64_t n) {
+    Block& block = blocks_[n % kReadAheadBlocks];
+    if (block.marking == Marking::None) {
+        block.marking = Marking::Under;
+        lock.unlock();
+        MarkSectors(block.data, block.marks);
+        lock.lock();
+        block.marking = Marking::Done;
+        return;
+    }
+    ready_.wait(lock, [&] { return block.marking == Marking::Done; });
+}
+
+void ScanReadAhead::MarkSectors(Bytes sectors, std::vector<std::uint64_t>& marks) const {
+    const std::size_t count = sectors.size() / sectorSize_;
+    marks.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        marks[i] = marker_(sectors.subspan(i * sectorSize_, sectorSize_));
 }
 
 Bytes ScanReadAhead::ReadDirect(std::uint64_t lba, std::uint32_t count, BadSectorList& bad) {
@@ -112,6 +159,10 @@ Bytes ScanReadAhead::ReadDirect(std::uint64_t lba, std::uint32_t count, BadSecto
     staging_.assign(bytes, 0);
     ReadSectorsChecked(*window_, lba, count, staging_.data(), static_cast<std::uint32_t>(bytes),
                        bad);
+    if (marker_) {
+        MarkSectors(staging_, stagingMarks_);
+        marks_ = stagingMarks_;
+    }
     return Bytes(staging_.data(), bytes);
 }
 
@@ -131,13 +182,25 @@ void ScanReadAhead::Run() {
         block.lba = BlockStart(tail_);
         block.count =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(blockSectors_, end_ - block.lba));
+        block.marking = Marking::None;
         lock.unlock();
         ReadBlock(block);
         lock.lock();
-        if (generation == generation_) {
-            ++tail_;
-            ready_.notify_all();
-        }
+        if (generation != generation_)
+            continue;
+        const std::uint64_t n = tail_++;
+        // A scan waiting for this block marks it itself, while the reader reads on.
+        const bool markHere = marker_ && !(waiting_ && n <= wanted_);
+        if (markHere)
+            block.marking = Marking::Under;
+        ready_.notify_all();
+        if (!markHere)
+            continue;
+        lock.unlock();
+        MarkSectors(block.data, block.marks);
+        lock.lock();
+        block.marking = Marking::Done;
+        ready_.notify_all();
     }
 }
 

@@ -5,6 +5,12 @@
 // read before. The scan asks for sectors in the order it walks them, a little back or
 // forward as it likes, and gets a view into the block that holds them: looking at the
 // same sectors again costs no read. At most kReadAheadBlocks blocks are held.
+//
+// A scan may also hand over a per-sector test that does not depend on what it found
+// before (a marker): each block is then marked, one value per sector, by whichever
+// thread gets to it first — the reader right after reading it, while it is still in that
+// core's cache, or the scan when it has caught up and would otherwise wait — so that the
+// testing is shared between two cores.
 
 #include "device/DiskWindow.h"
 #include "platform/ByteReader.h"
@@ -12,7 +18,9 @@
 #include <array>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -20,6 +28,9 @@ namespace vantrel {
 
 inline constexpr std::uint32_t kReadAheadBlockBytes = 1u << 20;
 inline constexpr std::uint32_t kReadAheadBlocks = 4;
+
+// One sector's mark; it must depend on the sector's bytes alone (it runs on either thread).
+using SectorMarker = std::function<std::uint64_t(Bytes sector)>;
 
 class ScanReadAhead {
 public:
@@ -31,7 +42,7 @@ public:
     // Window sectors [first, end) of `window` are what Fetch will be asked for. Reads
     // nothing yet: the thread starts at the first Fetch.
     void Attach(CDiskWindow& window, std::uint32_t sectorSize, std::uint64_t first,
-                std::uint64_t end);
+                std::uint64_t end, SectorMarker marker = {});
     // Stops the thread (after the read under way) and frees the blocks.
     void Detach();
 
@@ -40,19 +51,29 @@ public:
     // view that holds them is handed out, in LBA order. A request outside the attached
     // range, or larger than a block, is read at once with no read-ahead.
     Bytes Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList& bad);
+    // The marks of the sectors of the last Fetch, in step with them; empty without a
+    // marker.
+    std::span<const std::uint64_t> Marks() const { return marks_; }
 
     std::uint32_t BlockSectors() const { return blockSectors_; }
 
 private:
+    enum class Marking { None, Under, Done };
     struct Block {
         std::uint64_t lba = 0;
         std::uint32_t count = 0;
         std::vector<std::uint8_t> data;
         BadSectorList bad;
+        Marking marking = Marking::None;
+        std::vector<std::uint64_t> marks;
     };
 
     void Run();
     void ReadBlock(Block& block);
+    void MarkSectors(Bytes sectors, std::vector<std::uint64_t>& marks) const;
+    // Marks block n unless the other thread does; returns once it is marked. Caller holds
+    // the lock (released while marking).
+    void EnsureMarked(std::unique_lock<std::mutex>& lock, std::uint64_t n);
     // The reader goes on from lba; what it read before is dropped. Caller holds mutex_.
     void RestartAt(std::uint64_t lba);
     Bytes ReadDirect(std::uint64_t lba, std::uint32_t count, BadSectorList& bad);
@@ -63,6 +84,7 @@ private:
     std::uint32_t blockSectors_ = 0;
     std::uint64_t first_ = 0;
     std::uint64_t end_ = 0;
+    SectorMarker marker_;
 
     std::mutex mutex_;
     std::condition_variable wake_;  // the reader: room for a block, a restart or a stop
@@ -75,11 +97,17 @@ private:
     std::uint64_t head_ = 0;
     std::uint64_t tail_ = 0;
     std::uint64_t generation_ = 0;
+    // The block the scan is waiting to be read, if it is: the reader leaves that one to
+    // the scan to mark and goes on reading.
+    std::uint64_t wanted_ = 0;
+    bool waiting_ = false;
     bool stop_ = false;
     bool started_ = false; // a first Fetch has set base_
     bool running_ = false; // the thread has not ended (it ends at the end of the range)
     std::thread thread_;
     std::vector<std::uint8_t> staging_; // a view across two blocks, or a direct read
+    std::vector<std::uint64_t> stagingMarks_;
+    std::span<const std::uint64_t> marks_;
 };
 
 } // namespace vantrel

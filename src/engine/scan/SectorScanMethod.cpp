@@ -32,7 +32,7 @@ bool SectorScanMethod::Attach(ScanResultNode& node) {
     rangeStart_ = start;
     rangeLength_ = length;
     chunkSectors_ = chunkSectors;
-    readAhead_.Attach(*window, sectorSize, start, start + length);
+    readAhead_.Attach(*window, sectorSize, start, start + length, SectorMarks());
     chunk_ = {};
     position_ = 0;
     return true;

@@ -48,6 +48,16 @@ protected:
     Bytes FetchSectors(std::uint64_t lba, std::uint32_t count) {
         return readAhead_.Fetch(lba, count, badSectors_);
     }
+    // The marks (SectorMarks) of the sectors last read, in step with them.
+    std::span<const std::uint64_t> FetchedMarks() const { return readAhead_.Marks(); }
+    // Mark of sector i of the chunk last read; 0 past its end or without a marker.
+    std::uint64_t ChunkMark(std::uint32_t i) const {
+        const auto marks = readAhead_.Marks();
+        return i < marks.size() ? marks[i] : 0;
+    }
+    // A per-sector test that depends on nothing the scan found, worked out for every
+    // sector on whichever of two threads is free (ScanReadAhead); none by default.
+    virtual SectorMarker SectorMarks() const { return {}; }
     // Sector i of the chunk last read.
     Bytes ChunkSector(std::uint32_t i) const;
     // The first count sectors of the chunk from sector i.

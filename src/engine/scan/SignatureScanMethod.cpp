@@ -24,6 +24,10 @@ std::u16string SignatureScanMethod::MethodName() const {
     return FromUtf8("データベース方式");
 }
 
+SectorMarker SignatureScanMethod::SectorMarks() const {
+    return [](Bytes sector) { return SectorTextMark(sector); };
+}
+
 StepResult SignatureScanMethod::DetectStep() {
     CDiskWindow* window = Window();
     if (!window)
@@ -31,7 +35,8 @@ StepResult SignatureScanMethod::DetectStep() {
     // Each chunk overlaps the previous one by the sectors a start test looks ahead; both
     // are views into the blocks read ahead, so the overlap is not read twice.
     const CarveChunkSource source = [this](std::uint64_t lba, std::uint32_t count) {
-        return FetchSectors(lba, count);
+        const Bytes sectors = FetchSectors(lba, count);
+        return CarveChunk{sectors, FetchedMarks()};
     };
     const FoundFileSink found = [this](const FoundCarvedFile& file) { AddCarvedFile(file); };
     const std::uint64_t reached =

@@ -21,6 +21,9 @@ public:
 
     const CarvedFile& Current() const { return carver_.Current(); }
 
+protected:
+    SectorMarker SectorMarks() const override;
+
 private:
     void AddCarvedFile(const FoundCarvedFile& found);
 

@@ -204,13 +204,15 @@ bool TestKind(FileKind kind, Bytes window, std::uint64_t& headerLength) {
 }
 
 // First kind among `mask` (in FileKind order) whose test holds.
-FileStart FirstMatch(Bytes window, KindMask mask) {
+FileStart FirstMatch(Bytes window, KindMask mask, const TextRunQuery& isTextRun) {
     while (mask != 0) {
         const auto index = static_cast<unsigned>(std::countr_zero(mask));
         mask &= mask - 1;
         const auto kind = static_cast<FileKind>(index);
         std::uint64_t headerLength = 0;
-        if (TestKind(kind, window, headerLength)) {
+        const bool holds =
+            kind == FileKind::Txt ? isTextRun() : TestKind(kind, window, headerLength);
+        if (holds) {
             // Checked only after a test holds: it is cheap to fail and seldom needed.
             if (IsUniformWindow(window.data(), window.size()))
                 return {};
@@ -237,12 +239,22 @@ bool IsMpegAudioFrameHeader(Bytes bytes) {
 }
 
 FileStart DetectFileType(Bytes window) {
+    const auto isTextRun = [window] { return IsTextRun(window); };
+    return DetectFileType(window, TextRunQuery(isTextRun));
+}
+
+FileStart DetectFileType(Bytes window, const TextRunQuery& isTextRun) {
     if (window.empty())
         return {};
-    return FirstMatch(window, CandidateKinds(window.data(), window.size()));
+    return FirstMatch(window, CandidateKinds(window.data(), window.size()), isTextRun);
 }
 
 bool IsNewFileStart(Bytes window, FileKind open) {
+    const auto isTextRun = [window] { return IsTextRun(window); };
+    return IsNewFileStart(window, open, TextRunQuery(isTextRun));
+}
+
+bool IsNewFileStart(Bytes window, FileKind open, const TextRunQuery& isTextRun) {
     if (window.empty())
         return false;
     const KindMask candidates = CandidateKinds(window.data(), window.size());
@@ -250,13 +262,13 @@ bool IsNewFileStart(Bytes window, FileKind open) {
     if (IgnoresTextInside(open) || open == FileKind::Txt) {
         // Text found here would not end the open file, so the (costly) text test only
         // matters when a later kind holds and text would take precedence over it.
-        found = FirstMatch(window, candidates & ~Bit(FileKind::Txt));
+        found = FirstMatch(window, candidates & ~Bit(FileKind::Txt), isTextRun);
         if (!found)
             return false;
-        if (found.kind > FileKind::Txt && (candidates & Bit(FileKind::Txt)) && IsTextRun(window))
+        if (found.kind > FileKind::Txt && (candidates & Bit(FileKind::Txt)) && isTextRun())
             return false;
     } else {
-        found = FirstMatch(window, candidates);
+        found = FirstMatch(window, candidates, isTextRun);
         if (!found)
             return false;
     }

@@ -32,6 +32,24 @@ FileStart DetectFileType(Bytes window);
 // tag does end an MP3).
 bool IsNewFileStart(Bytes window, FileKind open);
 
+// The text test of a window (IsTextRun), answered by the caller, who may know it from
+// sector summaries; asked only when its answer decides.
+class TextRunQuery {
+public:
+    template <class Test>
+    explicit TextRunQuery(const Test& test)
+        : context_(&test),
+          call_([](const void* context) { return (*static_cast<const Test*>(context))(); }) {}
+    bool operator()() const { return call_(context_); }
+
+private:
+    const void* context_;
+    bool (*call_)(const void*);
+};
+
+FileStart DetectFileType(Bytes window, const TextRunQuery& isTextRun);
+bool IsNewFileStart(Bytes window, FileKind open, const TextRunQuery& isTextRun);
+
 // True when `bytes` begins with an MPEG audio frame header (the MP3 start test without
 // the ID3 alternative).
 bool IsMpegAudioFrameHeader(Bytes bytes);

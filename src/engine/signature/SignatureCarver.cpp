@@ -42,7 +42,7 @@ std::uint64_t SignatureCarver::Step(std::uint64_t rangeStart, std::uint64_t rang
                                             static_cast<std::size_t>(count) * sectorSize_);
         std::fill(chunk.begin(), chunk.end(), std::uint8_t{0});
         read(lba, count, chunk);
-        return Bytes(chunk);
+        return CarveChunk{chunk, {}};
     };
     return Step(rangeStart, rangeLength, position, source, found);
 }
@@ -66,16 +66,37 @@ std::uint64_t SignatureCarver::Step(std::uint64_t rangeStart, std::uint64_t rang
             current_ = {};
             return kCarveComplete;
         }
-        const Bytes chunk = source(rangeStart + position, count);
-        if (chunk.size() != static_cast<std::size_t>(count) * sectorSize_)
+        const CarveChunk chunk = source(rangeStart + position, count);
+        if (chunk.bytes.size() != static_cast<std::size_t>(count) * sectorSize_)
             return 0; // a source that cannot give the sectors fails the step
-        position += ExamineChunk(chunk, rangeStart + position, found);
+        Summarise(chunk.bytes, chunk.textMarks);
+        position += ExamineSummarised(chunk.bytes, rangeStart + position, found);
     }
     return position;
 }
 
 std::uint32_t SignatureCarver::ExamineChunk(Bytes chunk, std::uint64_t firstLba,
                                             const FoundFileSink& found) {
+    Summarise(chunk, {});
+    return ExamineSummarised(chunk, firstLba, found);
+}
+
+void SignatureCarver::Summarise(Bytes chunk, std::span<const std::uint64_t> marks) {
+    const std::size_t ss = sectorSize_;
+    const std::size_t sectors = ss == 0 ? 0 : chunk.size() / ss;
+    texts_.resize(sectors);
+    for (std::size_t i = 0; i < sectors; ++i) {
+        if (marks.size() == sectors) {
+            texts_[i].run = static_cast<std::uint32_t>(marks[i]);
+            texts_[i].runFromSecond = static_cast<std::uint32_t>(marks[i] >> 32);
+        } else {
+            texts_[i] = SummariseSectorText(chunk.subspan(i * ss, ss));
+        }
+    }
+}
+
+std::uint32_t SignatureCarver::ExamineSummarised(Bytes chunk, std::uint64_t firstLba,
+                                                 const FoundFileSink& found) {
     const std::size_t ss = sectorSize_;
     if (ss == 0)
         return 0;
@@ -88,8 +109,12 @@ std::uint32_t SignatureCarver::ExamineChunk(Bytes chunk, std::uint64_t firstLba,
         const std::size_t offset = i * ss;
         const std::uint64_t lba = firstLba + i;
         const Bytes window = chunk.subspan(offset, windowBytes);
+        const auto windowIsText = [&] {
+            return IsTextRun(window, ss, std::span(texts_).subspan(i, kCarveWindowSectors));
+        };
+        const TextRunQuery isTextRun(windowIsText);
         bool again = false;
-        if (current_.open && IsNewFileStart(window, current_.kind)) {
+        if (current_.open && IsNewFileStart(window, current_.kind, isTextRun)) {
             // The open file ends where the new one starts; this sector is then tested
             // again with no file open, so that the new file opens here.
             if (lba > current_.startLba)
@@ -98,12 +123,12 @@ std::uint32_t SignatureCarver::ExamineChunk(Bytes chunk, std::uint64_t firstLba,
                 current_ = {}; // a chunk given out of order: no extent to report
             again = true;
         } else if (!current_.open) {
-            const FileStart start = DetectFileType(window);
+            const FileStart start = DetectFileType(window, isTextRun);
             if (start)
                 Open(lba, start.kind, start.headerLength);
         }
         if (current_.open && current_.size == 0)
-            FindEnd(chunk, offset, lba);
+            FindEnd(chunk, i, lba);
         if (current_.open && current_.size != 0)
             Emit(found);
         if (!again)
@@ -116,11 +141,12 @@ void SignatureCarver::FinishInTail(std::uint64_t lba, std::uint32_t count,
                                    const CarveChunkSource& source, const FoundFileSink& found) {
     if (!current_.open || current_.size != 0 || count == 0)
         return;
-    const Bytes tail = source(lba, count);
-    if (tail.size() != static_cast<std::size_t>(count) * sectorSize_)
+    const CarveChunk tail = source(lba, count);
+    if (tail.bytes.size() != static_cast<std::size_t>(count) * sectorSize_)
         return;
+    Summarise(tail.bytes, tail.textMarks);
     for (std::uint32_t i = 0; i < count && current_.size == 0; ++i)
-        FindEnd(tail, static_cast<std::size_t>(i) * sectorSize_, lba + i);
+        FindEnd(tail.bytes, i, lba + i);
     if (current_.size != 0)
         Emit(found);
 }
@@ -144,13 +170,15 @@ void SignatureCarver::Emit(const FoundFileSink& found) {
     current_ = {};
 }
 
-void SignatureCarver::FindEnd(Bytes chunk, std::size_t sectorOffset, std::uint64_t lba) {
+void SignatureCarver::FindEnd(Bytes chunk, std::size_t sectorIndex, std::uint64_t lba) {
     const std::size_t ss = sectorSize_;
+    const std::size_t sectorOffset = sectorIndex * ss;
     const std::uint64_t before = (lba - current_.startLba) * ss;
     if (current_.kind == FileKind::Txt) {
         const Bytes sector = chunk.subspan(sectorOffset, ss);
-        if (TextEndsInSector(sector))
-            current_.size = before + TextBytesInEndSector(sector);
+        const SectorText& text = texts_[sectorIndex];
+        if (TextEndsInSector(sector, text))
+            current_.size = before + TextBytesInEndSector(sector, text);
         return;
     }
     if (!KindHasEndMarker(current_.kind))
@@ -162,6 +190,11 @@ void SignatureCarver::FindEnd(Bytes chunk, std::size_t sectorOffset, std::uint64
         SearchEndMarker(chunk.subspan(sectorOffset, available), ss, current_.kind);
     if (hit.found)
         current_.size = before + hit.End();
+}
+
+std::uint64_t SectorTextMark(Bytes sector) {
+    const SectorText text = SummariseSectorText(sector);
+    return std::uint64_t{text.run} | (std::uint64_t{text.runFromSecond} << 32);
 }
 
 } // namespace vantrel

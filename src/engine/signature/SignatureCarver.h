@@ -28,6 +28,7 @@
 //   }
 
 #include "engine/signature/FileKind.h"
+#include "engine/signature/TextRules.h"
 #include "platform/ByteReader.h"
 
 #include <cstdint>
@@ -61,8 +62,17 @@ using CarveChunkReader =
     std::function<void(std::uint64_t lba, std::uint32_t count, std::span<std::uint8_t> out)>;
 
 // The same, handing out a view of the sectors (valid until the next call) instead of
-// filling a buffer: sectors read ahead are then not copied.
-using CarveChunkSource = std::function<Bytes(std::uint64_t lba, std::uint32_t count)>;
+// filling a buffer, so that sectors read ahead are not copied; with each sector's
+// SectorTextMark when the source has worked them out already (empty otherwise).
+struct CarveChunk {
+    Bytes bytes;
+    std::span<const std::uint64_t> textMarks;
+};
+using CarveChunkSource = std::function<CarveChunk(std::uint64_t lba, std::uint32_t count)>;
+
+// What the text tests need of a sector (SummariseSectorText), packed in one value, for a
+// read-ahead that works it out for every sector on its own thread.
+std::uint64_t SectorTextMark(Bytes sector);
 
 // Receives each file as soon as its extent is known.
 using FoundFileSink = std::function<void(const FoundCarvedFile&)>;
@@ -105,10 +115,14 @@ public:
     std::uint32_t ExamineChunk(Bytes chunk, std::uint64_t firstLba, const FoundFileSink& found);
 
 private:
+    // Fills texts_ for the sectors of chunk, from marks when there are as many.
+    void Summarise(Bytes chunk, std::span<const std::uint64_t> marks);
+    std::uint32_t ExamineSummarised(Bytes chunk, std::uint64_t firstLba,
+                                    const FoundFileSink& found);
     void Open(std::uint64_t lba, FileKind kind, std::uint64_t headerLength);
     void Emit(const FoundFileSink& found);
     // Sets the open file's size when its end lies in the sector at `sectorOffset`.
-    void FindEnd(Bytes chunk, std::size_t sectorOffset, std::uint64_t lba);
+    void FindEnd(Bytes chunk, std::size_t sectorIndex, std::uint64_t lba);
     // Looks for the open file's end in the last sectors of the range, which are too few
     // to be tested as starts.
     void FinishInTail(std::uint64_t lba, std::uint32_t count, const CarveChunkSource& source,
@@ -118,6 +132,7 @@ private:
     std::uint32_t sectorSize_ = 512;
     std::uint32_t chunkSectors_ = 64;
     std::vector<std::uint8_t> chunk_;
+    std::vector<SectorText> texts_; // of the sectors being examined
 };
 
 } // namespace vantrel

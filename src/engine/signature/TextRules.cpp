@@ -1,5 +1,6 @@
 #include "engine/signature/TextRules.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -35,17 +36,25 @@ constexpr std::array<std::uint8_t, 256> kClasses = BuildClasses();
 constexpr std::size_t kTextBlock = 512;
 constexpr std::size_t kMinTextRun = 5;
 
-// True when all eight bytes are printable ASCII (0x20-0x7E): single text bytes that
-// cannot be lead bytes, so the run goes on over all of them.
-bool AllPrintableAscii(const std::uint8_t* data) {
+// True when all eight bytes are ASCII text: printable (0x20-0x7E), TAB, LF or CR. None of
+// them is a lead byte, so the run goes on over all eight. Every step below works on each
+// byte apart (no carry or borrow crosses into the next byte), so no byte is misjudged.
+bool AllAsciiText(const std::uint8_t* data) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    constexpr std::uint64_t kHigh = ~kLow7;
     std::uint64_t word = 0;
     std::memcpy(&word, data, sizeof word);
-    const std::uint64_t below20 = (word - kOnes * 0x20) & ~word & kHigh;
-    const std::uint64_t del = word ^ (kOnes * 0x7F);
-    const std::uint64_t is7F = (del - kOnes) & ~del & kHigh;
-    return ((word & kHigh) | below20 | is7F) == 0;
+    if (word & kHigh)
+        return false;
+    // High bit of each byte set where the byte equals b (all bytes below 0x80 here).
+    const auto equals = [word](std::uint8_t b) {
+        const std::uint64_t x = word ^ (kOnes * b);
+        return ~(((x & kLow7) + kLow7) | x) & kHigh;
+    };
+    const std::uint64_t control = ~((word & kLow7) + kOnes * 0x60) & kHigh; // below 0x20
+    const std::uint64_t allowed = equals('\t') | equals('\n') | equals('\r');
+    return ((control & ~allowed) | equals(0x7F)) == 0;
 }
 
 } // namespace
@@ -69,7 +78,7 @@ std::size_t TextRunLength(Bytes bytes) {
     std::size_t pos = 0;
     while (pos < size) {
         // Plain ASCII text goes eight bytes at a time.
-        while (size - pos >= 8 && AllPrintableAscii(data + pos))
+        while (size - pos >= 8 && AllAsciiText(data + pos))
             pos += 8;
         if (pos >= size)
             break;
@@ -128,6 +137,83 @@ std::size_t TextBytesInEndSector(Bytes sector) {
     if (run > 0 || sector.size() < 2 || !IsTextTrailByte(sector[0]))
         return run;
     return 1 + TextRunLength(sector.subspan(1));
+}
+
+SectorText SummariseSectorText(Bytes sector) {
+    SectorText text;
+    text.run = static_cast<std::uint32_t>(TextRunLength(sector));
+    if (sector.size() < 2)
+        return text;
+    // After a first character of one byte the run from the second byte is the same walk.
+    if (text.run > 0 && !IsTextLeadByte(sector[0]))
+        text.runFromSecond = text.run - 1;
+    else
+        text.runFromSecond = static_cast<std::uint32_t>(TextRunLength(sector.subspan(1)));
+    return text;
+}
+
+bool TextEndsInSector(Bytes sector, const SectorText& text) {
+    const std::size_t size = sector.size();
+    if (size == 0)
+        return true;
+    const std::size_t run = text.run;
+    if (run == size - 1 && IsTextLeadByte(sector[run]))
+        return false;
+    if (run > 0)
+        return run <= size - 1;
+    if (size < 2)
+        return true;
+    return text.runFromSecond <= size - 2;
+}
+
+std::size_t TextBytesInEndSector(Bytes sector, const SectorText& text) {
+    if (text.run > 0 || sector.size() < 2 || !IsTextTrailByte(sector[0]))
+        return text.run;
+    return 1 + std::size_t{text.runFromSecond};
+}
+
+namespace {
+
+// TextRunLength of the window, walking sector summaries: a sector's own run differs from
+// the window's only where a character starts in its last byte and ends in the next.
+std::size_t WindowTextRun(Bytes window, std::size_t sectorSize, std::span<const SectorText> texts) {
+    const std::size_t sectors = std::min(window.size() / sectorSize, texts.size());
+    std::size_t offset = 0; // where the run goes on in sector k: 0, or 1 after a split character
+    for (std::size_t k = 0; k < sectors; ++k) {
+        const std::size_t base = k * sectorSize;
+        const std::size_t end = offset + (offset == 0 ? texts[k].run : texts[k].runFromSecond);
+        if (end == sectorSize) {
+            offset = 0;
+            continue;
+        }
+        const bool split = end == sectorSize - 1 && k + 1 < sectors &&
+                           IsTextLeadByte(window[base + end]) &&
+                           IsTextTrailByte(window[base + sectorSize]);
+        if (!split)
+            return base + end;
+        offset = 1;
+    }
+    return sectors * sectorSize;
+}
+
+} // namespace
+
+bool IsTextRun(Bytes window, std::size_t sectorSize, std::span<const SectorText> texts) {
+    const std::size_t size = window.size();
+    if (size < kTextBlock || sectorSize == 0 || size % sectorSize != 0 ||
+        texts.size() * sectorSize < size)
+        return IsTextRun(window);
+    const std::size_t run = WindowTextRun(window, sectorSize, texts);
+    if (run < kMinTextRun)
+        return false;
+    if (run >= size - 1)
+        return true;
+    const std::size_t end = std::min((run + kTextBlock - 1) / kTextBlock * kTextBlock, size);
+    for (std::size_t i = run; i < end; ++i) {
+        if (window[i] != 0)
+            return false;
+    }
+    return true;
 }
 
 } // namespace vantrel

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace vantrel {
 
@@ -35,5 +36,20 @@ bool TextEndsInSector(Bytes sector);
 // a sector that starts with the trail byte of a character begun before, that byte and
 // the run after it.
 std::size_t TextBytesInEndSector(Bytes sector);
+
+// What the text tests need of one sector, from one pass over it: the text runs from its
+// first and from its second byte. With these the tests above run without walking the
+// text again, however many windows the sector is part of.
+struct SectorText {
+    std::uint32_t run = 0;           // TextRunLength(sector)
+    std::uint32_t runFromSecond = 0; // TextRunLength(sector from its second byte)
+};
+SectorText SummariseSectorText(Bytes sector);
+
+// The tests above, for a sector (or the whole sectors of `window`) already summarised.
+bool TextEndsInSector(Bytes sector, const SectorText& text);
+std::size_t TextBytesInEndSector(Bytes sector, const SectorText& text);
+// texts[k] summarises sector k of window (sectorSize bytes each).
+bool IsTextRun(Bytes window, std::size_t sectorSize, std::span<const SectorText> texts);
 
 } // namespace vantrel

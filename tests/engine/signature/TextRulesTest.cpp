@@ -125,3 +125,45 @@ TEST(TextRules, RunLengthAgreesWithTheByteRule) {
         ASSERT_EQ(TextRunLength(bytes), reference(bytes)) << trial;
     }
 }
+
+// The database scan works the text tests out from one summary per sector; they must
+// answer as the tests over the bytes do, above all where a character is split between
+// two sectors or the text stops just before a sector's end.
+TEST(TextRules, SectorSummariesAnswerAsTheBytesDo) {
+    const std::uint8_t odd[] = {' ', '\n', 0x82, 0xA0, 0x93, 0xFA, 0x00, 0xFF, 0x7F};
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (const std::size_t sectorSize : {std::size_t{512}, std::size_t{4096}}) {
+        for (int round = 0; round < 400; ++round) {
+            // Text up to a random end, zeros after it; every other round sprinkles odd
+            // bytes into the text, every third splits a character at each sector edge.
+            std::vector<std::uint8_t> window(8 * sectorSize);
+            const std::size_t textEnd = next() % window.size();
+            for (std::size_t i = 0; i < textEnd; ++i) {
+                window[i] = static_cast<std::uint8_t>('a' + i % 26);
+                if (round % 2 && next() % 64 == 0)
+                    window[i] = odd[next() % sizeof odd];
+            }
+            for (std::size_t edge = sectorSize; round % 3 == 0 && edge < textEnd;
+                 edge += sectorSize) {
+                window[edge - 1 - next() % 2] = 0x93;
+                window[edge] = next() % 4 ? 0xFA : 0x0A;
+            }
+            if (round % 5 == 0)
+                window[window.size() - 1 - next() % 700] = 'A';
+            std::vector<SectorText> texts;
+            for (std::size_t k = 0; k < 8; ++k) {
+                const Bytes sector = Bytes(window).subspan(k * sectorSize, sectorSize);
+                texts.push_back(SummariseSectorText(sector));
+                ASSERT_EQ(TextEndsInSector(sector, texts.back()), TextEndsInSector(sector));
+                ASSERT_EQ(TextBytesInEndSector(sector, texts.back()), TextBytesInEndSector(sector));
+            }
+            for (std::size_t start = 0; start < 2; ++start) {
+                const Bytes from = Bytes(window).subspan(start * sectorSize);
+                ASSERT_EQ(IsTextRun(from, sectorSize, std::span(texts).subspan(start)),
+                          IsTextRun(from))
+                    << "round " << round << ", sectors of " << sectorSize;
+            }
+        }
+    }
+}
