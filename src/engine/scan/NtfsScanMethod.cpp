@@ -8,6 +8,7 @@
 #include "fs/ntfs/NtfsRecordHeader.h"
 #include "platform/Utf.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vantrel {
@@ -39,6 +40,7 @@ void NtfsScanMethod::Reset() {
     SectorScanMethod::Reset();
     volume_.reset();
     deletedChildren_ = std::make_shared<NtfsDeletedChildren>();
+    takenInMap_.clear();
     taken_.clear();
 }
 
@@ -81,6 +83,8 @@ bool NtfsScanMethod::TryVolume(std::shared_ptr<NtfsVolume> volume) {
         return false;
     volume_ = std::move(volume);
     deletedChildren_ = std::make_shared<NtfsDeletedChildren>();
+    takenInMap_.clear(); // record numbers are the new volume's
+    taken_.clear();
     return true;
 }
 
@@ -132,7 +136,7 @@ StepResult NtfsScanMethod::DetectStep() {
 
 void NtfsScanMethod::TakeRecord(std::uint64_t recordNumber) {
     MftRecord record;
-    if (!taken_.insert(recordNumber).second || !record.Load(*volume_, recordNumber))
+    if (!FirstMeeting(recordNumber) || !record.Load(*volume_, recordNumber))
         return;
     if (IsNtfsFolder(record)) {
         auto folder = std::make_unique<NtfsFolderNode>();
@@ -143,6 +147,23 @@ void NtfsScanMethod::TakeRecord(std::uint64_t recordNumber) {
     auto file = std::make_unique<FileEntry>();
     if (FillNtfsFileEntry(*file, volume_, record))
         AddFoundFile(std::move(file));
+}
+
+bool NtfsScanMethod::FirstMeeting(std::uint64_t recordNumber) {
+    // A bit per record instead of a hashed entry of about 40 bytes; the map's size bounds
+    // the bits, and a damaged map that claims more than this many records gets the set.
+    constexpr std::uint64_t kMaxMapBits = std::uint64_t{1} << 27;
+    if (takenInMap_.empty() && volume_->IsMftMapped()) {
+        const std::uint64_t records = volume_->MappedRecordCount();
+        takenInMap_.assign(static_cast<std::size_t>(std::min(records, kMaxMapBits)), false);
+    }
+    if (recordNumber < takenInMap_.size()) {
+        if (takenInMap_[static_cast<std::size_t>(recordNumber)])
+            return false;
+        takenInMap_[static_cast<std::size_t>(recordNumber)] = true;
+        return true;
+    }
+    return taken_.insert(recordNumber).second;
 }
 
 bool NtfsScanMethod::RecordNumberAt(std::uint64_t lba, std::uint64_t* recordNumber) const {

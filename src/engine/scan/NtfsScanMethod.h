@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <unordered_set>
+#include <vector>
 
 namespace vantrel {
 
@@ -35,10 +36,14 @@ private:
     // map that is not the first of a record.
     bool RecordNumberAt(std::uint64_t lba, std::uint64_t* recordNumber) const;
     void TakeRecord(std::uint64_t recordNumber);
+    // True the first time a record number is met.
+    bool FirstMeeting(std::uint64_t recordNumber);
 
     std::shared_ptr<NtfsVolume> volume_; // shared with the folders and files found
     // Shared by the folders found, so that the MFT is read once for all of them.
     std::shared_ptr<NtfsDeletedChildren> deletedChildren_ = std::make_shared<NtfsDeletedChildren>();
+    // Records met: a bit for each record of the MFT's map, a set for numbers past it.
+    std::vector<bool> takenInMap_;
     std::unordered_set<std::uint64_t> taken_;
 };
 

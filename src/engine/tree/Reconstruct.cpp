@@ -83,8 +83,8 @@ void ScanResultNode::ClearRebuild() {
     foldersByKey_.clear();
     doneByName_.clear();
     gone_.clear();
-    reachableFileKeys_.clear();
-    reachableEntries_.clear();
+    reachableFileKeys_.Clear();
+    reachableEntries_.Clear();
     stepsSinceCompaction_ = 0;
 }
 
@@ -141,7 +141,7 @@ void ScanResultNode::FoldFolder(ResultNode& f) {
             visited.insert(f.Key());
         Gather(f, f, 0, visited);
         for (const std::uint64_t key : f.FileKeys().Keys())
-            reachableFileKeys_.insert(key);
+            reachableFileKeys_.Add(key);
         for (const std::uint64_t key : f.FolderKeys().Keys())
             if (const auto found = foldersByKey_.find(key); found != foldersByKey_.end())
                 for (ResultNode* g : found->second)
@@ -188,7 +188,7 @@ void ScanResultNode::CollectEntries(ResultNode& node, int depth,
         return;
     for (const auto& file : node.Files())
         if (file->entryId != kNoEntryId)
-            reachableEntries_.insert(file->entryId);
+            reachableEntries_.Add(file->entryId);
     for (const auto& child : node.Children()) {
         const std::uint64_t key = child->Key();
         if (key != kNoKey)
@@ -214,11 +214,13 @@ void ScanResultNode::Compact() {
         gone_.clear();
         cursor_ = before;
     }
-    if (reachableFileKeys_.empty() && reachableEntries_.empty())
+    if (reachableFileKeys_.Empty() && reachableEntries_.Empty())
         return;
+    reachableFileKeys_.Settle();
+    reachableEntries_.Settle();
     RemoveFiles([&](const FileEntry& file) {
-        return reachableFileKeys_.contains(file.Key()) ||
-               (file.entryId != kNoEntryId && reachableEntries_.contains(file.entryId));
+        return reachableFileKeys_.Contains(file.Key()) ||
+               (file.entryId != kNoEntryId && reachableEntries_.Contains(file.entryId));
     });
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/tree/ResultNode.h"
 #include "engine/tree/ScanMethod.h"
+#include "engine/tree/SortedKeys.h"
 
 #include <cstdint>
 #include <memory>
@@ -73,8 +74,8 @@ private:
     std::unordered_map<std::uint64_t, std::vector<ResultNode*>> foldersByKey_;
     std::unordered_map<std::u16string, std::vector<ResultNode*>> doneByName_;
     std::unordered_set<const ResultNode*> gone_;
-    std::unordered_set<std::uint64_t> reachableFileKeys_; // live files below live folders
-    std::unordered_set<std::uint64_t> reachableEntries_;  // entryIds of every file below
+    SortedKeys reachableFileKeys_; // live files below live folders
+    SortedKeys reachableEntries_;  // entryIds of every file below
     std::uint64_t stepsSinceCompaction_ = 0;
 };
 
