@@ -7,7 +7,10 @@
 #include "viewers/PreviewImagePane.h"
 #include "viewers/RichTextDocument.h"
 
+#include <QLabel>
+#include <QLocale>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTextEdit>
 
 namespace vantrel {
@@ -31,21 +34,45 @@ CPreviewFrame::CPreviewFrame(std::unique_ptr<EntryReader> entry, QWidget* owner)
         panes_->addWidget(pane);
     setCentralWidget(panes_);
 
-    Classify();
-
     setWindowIcon(ProgramIcon());
     setWindowTitle(QStringLiteral("プレビュー - ") +
                    QString::fromStdU16String(entry_ ? entry_->Name() : std::u16string()));
-    panes_->setCurrentWidget(ShownPane());
+
+    if (entry_ && entry_->Size() > kReadAtOnce) {
+        loading_ = true;
+        imagePane_->SetState(PreviewImagePane::State::loading);
+        panes_->setCurrentWidget(imagePane_);
+        reading_ = std::thread([this] {
+            StoppableReader reader(*entry_, stop_);
+            auto preview = std::make_shared<Preview>(Classify(reader));
+            if (stop_.load())
+                return;
+            // Posted to the window: dropped if the window goes first.
+            QMetaObject::invokeMethod(
+                this, [this, preview] { Show(std::move(*preview)); }, Qt::QueuedConnection);
+        });
+        return;
+    }
+    Show(entry_ ? Classify(*entry_) : Preview{});
 }
 
-CPreviewFrame::~CPreviewFrame() = default;
+CPreviewFrame::~CPreviewFrame() {
+    stop_.store(true);
+    if (reading_.joinable())
+        reading_.join();
+}
 
-void CPreviewFrame::Classify() {
-    if (!entry_)
-        return;
-    preview_ = ClassifyPreview(
-        *entry_, [](Bytes bytes) { return PreviewImagePane::Decodes(bytes.data(), bytes.size()); });
+Preview CPreviewFrame::Classify(EntryReader& reader) {
+    return ClassifyPreview(
+        reader, [](Bytes bytes) { return PreviewImagePane::Decodes(bytes.data(), bytes.size()); },
+        {}, [](Bytes bytes) { return PreviewImagePane::Recognises(bytes.data(), bytes.size()); });
+}
+
+void CPreviewFrame::Show(Preview preview) {
+    if (reading_.joinable())
+        reading_.join(); // it has posted its result and ends
+    loading_ = false;
+    preview_ = std::move(preview);
     switch (preview_.kind) {
     case PreviewKind::none:
         imagePane_->SetState(preview_.tooLarge ? PreviewImagePane::State::tooLarge
@@ -77,6 +104,20 @@ void CPreviewFrame::Classify() {
         break;
     }
     preview_.text.clear(); // the panes hold their own copies
+    if (preview_.shownBytes != 0 && entry_) {
+        const QLocale numbers(QLocale::Japanese, QLocale::Japan);
+        partNote_ = new QLabel(
+            QStringLiteral("ファイルの先頭 %1 バイトだけを表示しています (ファイルのサイズは %2 "
+                           "バイト)。")
+                .arg(numbers.toString(static_cast<qulonglong>(preview_.shownBytes)),
+                     numbers.toString(static_cast<qulonglong>(entry_->Size()))),
+            this);
+        partNote_->setFont(InterfaceFont());
+        statusBar()->addWidget(partNote_);
+        statusBar()->show(); // made after the window was shown
+    }
+    panes_->setCurrentWidget(ShownPane());
+    emit classified();
 }
 
 QWidget* CPreviewFrame::ShownPane() const {

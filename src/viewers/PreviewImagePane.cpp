@@ -33,6 +33,13 @@ PreviewImagePane::PreviewImagePane(QWidget* parent) : QFrame(parent) {
     setPalette(palette);
 }
 
+void PreviewImagePane::SetData(const std::vector<std::uint8_t>* bytes) {
+    data_ = bytes;
+    pictureSize_ = QSize();
+    drawn_ = QImage();
+    drawnSize_ = QSize();
+}
+
 void PreviewImagePane::SetState(State state) {
     state_ = state;
     update();
@@ -48,7 +55,16 @@ bool PreviewImagePane::Decodes(const std::uint8_t* bytes, std::size_t size) {
                 .isNull();
 }
 
+bool PreviewImagePane::Recognises(const std::uint8_t* bytes, std::size_t size) {
+    QByteArray array =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+    QBuffer buffer(&array);
+    return buffer.open(QIODevice::ReadOnly) && !QImageReader::imageFormat(&buffer).isEmpty();
+}
+
 QString PreviewImagePane::MessageText() const {
+    if (state_ == State::loading)
+        return QStringLiteral("ファイルを読み込んでいます...");
     return QString::fromStdU16String(CannotPreviewMessage(state_ == State::tooLarge));
 }
 
@@ -63,29 +79,35 @@ void PreviewImagePane::paintEvent(QPaintEvent* event) {
 }
 
 void PreviewImagePane::PaintPicture(QPainter& painter) {
-    // The size first, then the picture decoded at the fitted size (no cached bitmap).
-    QByteArray array = QByteArray::fromRawData(reinterpret_cast<const char*>(data_->data()),
-                                               static_cast<qsizetype>(data_->size()));
-    QBuffer buffer(&array);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return;
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    QSize size = reader.size();
-    if (!size.isValid()) {
-        const QImage image = reader.read();
-        size = image.size();
+    // The picture's size once, then the picture decoded at the fitted size, again only
+    // when that size changes: a large picture takes long to decode.
+    if (!pictureSize_.isValid()) {
+        QByteArray array = QByteArray::fromRawData(reinterpret_cast<const char*>(data_->data()),
+                                                   static_cast<qsizetype>(data_->size()));
+        QBuffer buffer(&array);
+        if (!buffer.open(QIODevice::ReadOnly))
+            return;
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(true);
+        pictureSize_ = reader.size();
+        if (!pictureSize_.isValid())
+            pictureSize_ = reader.read().size();
     }
     const QRect area = contentsRect();
-    const FittedRect fit = FitIntoClient(size.width(), size.height(), area.width(), area.height());
+    const FittedRect fit =
+        FitIntoClient(pictureSize_.width(), pictureSize_.height(), area.width(), area.height());
     if (fit.width <= 0 || fit.height <= 0)
         return;
-    const QImage image = Decode(*data_, QSize(fit.width, fit.height));
-    if (image.isNull())
+    const QSize fitted(fit.width, fit.height);
+    if (drawnSize_ != fitted) {
+        drawn_ = Decode(*data_, fitted);
+        drawnSize_ = fitted;
+    }
+    if (drawn_.isNull())
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRect(area.left() + fit.left, area.top() + fit.top, fit.width, fit.height),
-                      image);
+                      drawn_);
 }
 
 void PreviewImagePane::PaintMessage(QPainter& painter) {

@@ -12,12 +12,13 @@ namespace vantrel {
 class PreviewImagePane : public QFrame {
     Q_OBJECT
 public:
-    enum class State { noPicture = 0, picture = 1, tooLarge = 8 };
+    // loading: the frame's thread is still reading the file.
+    enum class State { noPicture = 0, picture = 1, tooLarge = 8, loading = 9 };
 
     explicit PreviewImagePane(QWidget* parent = nullptr);
 
     // The frame's data (not owned); the pane shows it when the state is picture.
-    void SetData(const std::vector<std::uint8_t>* bytes) { data_ = bytes; }
+    void SetData(const std::vector<std::uint8_t>* bytes);
     void SetState(State state);
     State GetState() const { return state_; }
 
@@ -25,6 +26,8 @@ public:
     // scaledSize; a null image when no decoder takes them.
     static QImage Decode(const std::vector<std::uint8_t>& bytes, QSize scaledSize = {});
     static bool Decodes(const std::uint8_t* bytes, std::size_t size);
+    // Whether a decoder takes the format of a file beginning with these bytes.
+    static bool Recognises(const std::uint8_t* bytes, std::size_t size);
 
     QString MessageText() const;
 
@@ -37,6 +40,11 @@ private:
 
     const std::vector<std::uint8_t>* data_ = nullptr;
     State state_ = State::noPicture;
+    // The picture's own size, and the picture as last drawn with the size it was decoded
+    // at, so that a repaint at the same size decodes nothing.
+    QSize pictureSize_;
+    QImage drawn_;
+    QSize drawnSize_;
 };
 
 } // namespace vantrel

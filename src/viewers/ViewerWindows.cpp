@@ -33,6 +33,12 @@ void CloseViewerWindow() {
     ViewerSlot() = nullptr;
 }
 
+void CloseViewerStillReading() {
+    if (auto* preview = qobject_cast<CPreviewFrame*>(ViewerSlot().data());
+        preview && preview->Loading())
+        CloseViewerWindow();
+}
+
 QWidget* OpenViewerWindow() {
     return ViewerSlot().data();
 }

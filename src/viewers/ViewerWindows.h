@@ -1,9 +1,9 @@
 #pragma once
 
 // Opening the viewers from the file list. Only one viewer window (preview or dump) exists
-// at a time: opening one destroys the other. The window reads the entry on the user
-// interface thread and does not own it: whoever frees result entries calls
-// CloseViewerWindow() first.
+// at a time: opening one destroys the other. The window does not own the entry: whoever
+// frees result entries calls CloseViewerWindow() first. The preview reads a large entry on
+// a thread of its own, which its destruction stops and waits for.
 
 class QWidget;
 
@@ -21,6 +21,10 @@ QWidget* OpenDumpWindow(FileEntry* entry, QWidget* owner);
 
 // Destroys the open viewer window, if any.
 void CloseViewerWindow();
+
+// Destroys the preview window while its thread is still reading: recovery reads entries
+// without the scan lock, and one entry cannot be read by two threads at once.
+void CloseViewerStillReading();
 
 // The open viewer window, or null.
 QWidget* OpenViewerWindow();

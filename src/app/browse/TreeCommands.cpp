@@ -9,6 +9,7 @@
 #include "engine/scan/MethodSelection.h"
 #include "engine/worker/ScanWorker.h"
 #include "engine/worker/WorkerPosting.h"
+#include "viewers/ViewerWindows.h"
 
 #include <QFileDialog>
 #include <QMenu>
@@ -152,6 +153,7 @@ void CVntMFCView_TreeCtrl::recover(FolderTreeItem* item, const std::vector<FileE
     }
     releaseJobs(item);
     item->SetJobState(kJobNone);
+    CloseViewerStillReading(); // it may be reading one of the files to recover
     SalvageJob& started = *job;
     salvageJobs_[item] = std::move(job);
     if (!StartSalvage(*item, started)) {

@@ -1,9 +1,13 @@
 #include "viewers/core/EntryReader.h"
 
+#include "engine/request/ScanLock.h"
 #include "engine/tree/FileEntry.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 namespace vantrel {
 
@@ -37,6 +41,26 @@ bool FileEntryReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t cou
             return false;
         done += piece;
     }
+    return true;
+}
+
+bool StoppableReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) {
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    do {
+        std::unique_lock lock(ScanLock(), std::defer_lock);
+        while (!lock.try_lock()) {
+            if (stop_.load())
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        if (stop_.load())
+            return false;
+        const std::size_t piece = std::min(kPiece, count - done);
+        if (!reader_.ReadAt(offset + done, out + done, piece))
+            return false;
+        done += piece;
+    } while (done < count);
     return true;
 }
 

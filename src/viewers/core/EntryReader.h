@@ -5,6 +5,7 @@
 
 #include "platform/ByteReader.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,6 +47,26 @@ public:
 
 private:
     FileEntry& entry_;
+};
+
+// Reads through another reader a piece at a time for a thread of the user interface: each
+// piece under the engine's scan lock, so that it never reads a disk while a worker's step
+// does, and failing as soon as stop is set, so that a window closed during a long read
+// waits for one piece at most (never for the lock, which a worker may hold while it waits
+// for the window's thread).
+class StoppableReader : public EntryReader {
+public:
+    static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+    StoppableReader(EntryReader& reader, const std::atomic<bool>& stop)
+        : reader_(reader), stop_(stop) {}
+    std::uint64_t Size() const override { return reader_.Size(); }
+    std::u16string Name() const override { return reader_.Name(); }
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override;
+
+private:
+    EntryReader& reader_;
+    const std::atomic<bool>& stop_;
 };
 
 } // namespace vantrel

@@ -14,9 +14,10 @@ namespace vantrel {
 
 namespace {
 
-bool Load(EntryReader& reader, std::vector<std::uint8_t>& data) {
+// Reads the first count bytes of the file into data.
+bool Load(EntryReader& reader, std::uint64_t count, std::vector<std::uint8_t>& data) {
     try {
-        data.assign(static_cast<std::size_t>(reader.Size()), 0);
+        data.assign(static_cast<std::size_t>(count), 0);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {
@@ -29,9 +30,56 @@ bool Load(EntryReader& reader, std::vector<std::uint8_t>& data) {
     return true;
 }
 
+// The length of a text's beginning that ends after its last line feed (a whole UTF-16
+// unit for Unicode text), so that no character is cut; all of it when it has none.
+std::size_t WholeLines(Bytes data) {
+    const bool unicode = data.size() >= 2 && data[0] == 0xFF && data[1] == 0xFE;
+    if (unicode) {
+        for (std::size_t end = data.size() & ~std::size_t{1}; end >= 4; end -= 2)
+            if (data[end - 2] == 0x0A && data[end - 1] == 0)
+                return end;
+        return data.size() & ~std::size_t{1};
+    }
+    for (std::size_t end = data.size(); end > 0; --end)
+        if (data[end - 1] == 0x0A)
+            return end;
+    return data.size();
+}
+
 bool StartsWith(Bytes data, const char* magic, std::size_t offset = 0) {
     const std::size_t length = std::strlen(magic);
     return data.size() >= offset + length && std::memcmp(data.data() + offset, magic, length) == 0;
+}
+
+// The probes that look at the loaded bytes: picture (when a decoder is given), document
+// text, HTML page, text.
+Preview ClassifyLoaded(std::vector<std::uint8_t> data, Preview preview,
+                       const PictureProbe* decodesAsPicture) {
+    const Bytes bytes(data);
+    if (decodesAsPicture && *decodesAsPicture && (*decodesAsPicture)(bytes)) {
+        preview.kind = PreviewKind::image;
+        preview.data = std::move(data);
+        return preview;
+    }
+    if (IsPreviewableDocument(bytes)) {
+        preview.kind = PreviewKind::documentText;
+        preview.text = ExtractDocumentText(bytes);
+        return preview;
+    }
+    if (auto page = PrepareHtmlPreview(bytes)) {
+        preview.kind = PreviewKind::html;
+        preview.text = std::move(*page);
+        return preview;
+    }
+    const TextStreamCheck check = CheckTextStream(bytes);
+    if (check.format == TextFormat::rtf) {
+        preview.rtf = ReadRtf(bytes);
+        preview.kind = PreviewKind::richText;
+    } else if (check.format == TextFormat::plain) {
+        preview.text = DecodePlainText(bytes, check.unicode);
+        preview.kind = PreviewKind::text;
+    }
+    return preview;
 }
 
 } // namespace
@@ -56,7 +104,8 @@ const char* PreviewKindName(PreviewKind kind) {
     return "none";
 }
 
-Preview ClassifyPreview(EntryReader& reader, const PictureProbe& decodesAsPicture) {
+Preview ClassifyPreview(EntryReader& reader, const PictureProbe& decodesAsPicture,
+                        const PreviewLimits& limits, const PictureProbe& recognisesPicture) {
     Preview preview;
     const std::uint64_t size = reader.Size();
     if (size == 0)
@@ -71,33 +120,32 @@ Preview ClassifyPreview(EntryReader& reader, const PictureProbe& decodesAsPictur
         return preview;
     }
     std::vector<std::uint8_t> data;
-    if (!Load(reader, data))
-        return preview;
-    const Bytes bytes(data);
-    if (decodesAsPicture && decodesAsPicture(bytes)) {
-        preview.kind = PreviewKind::image;
-        preview.data = std::move(data);
+    if (size > limits.textPrefix) {
+        // Only a picture is read whole; of anything else the beginning is shown.
+        if (!Load(reader, limits.textPrefix, data))
+            return preview;
+        if (recognisesPicture && recognisesPicture(Bytes(data))) {
+            if (size > limits.picture) {
+                preview.tooLarge = true;
+                return preview;
+            }
+            std::vector<std::uint8_t> whole;
+            if (Load(reader, size, whole) && decodesAsPicture && decodesAsPicture(Bytes(whole))) {
+                preview.kind = PreviewKind::image;
+                preview.data = std::move(whole);
+                return preview;
+            }
+        }
+        const std::size_t shown = WholeLines(Bytes(data));
+        data.resize(shown);
+        preview = ClassifyLoaded(std::move(data), std::move(preview), nullptr);
+        if (preview.kind != PreviewKind::none)
+            preview.shownBytes = shown;
         return preview;
     }
-    if (IsPreviewableDocument(bytes)) {
-        preview.kind = PreviewKind::documentText;
-        preview.text = ExtractDocumentText(bytes);
+    if (!Load(reader, size, data))
         return preview;
-    }
-    if (auto page = PrepareHtmlPreview(bytes)) {
-        preview.kind = PreviewKind::html;
-        preview.text = std::move(*page);
-        return preview;
-    }
-    const TextStreamCheck check = CheckTextStream(bytes);
-    if (check.format == TextFormat::rtf) {
-        preview.rtf = ReadRtf(bytes);
-        preview.kind = PreviewKind::richText;
-    } else if (check.format == TextFormat::plain) {
-        preview.text = DecodePlainText(bytes, check.unicode);
-        preview.kind = PreviewKind::text;
-    }
-    return preview;
+    return ClassifyLoaded(std::move(data), std::move(preview), &decodesAsPicture);
 }
 
 std::u16string CannotPreviewMessage(bool tooLarge) {

@@ -2,6 +2,7 @@
 
 #include "viewers/core/PreviewClassifier.h"
 
+#include "engine/request/ScanLock.h"
 #include "viewers/core/TextStream.h"
 
 #include <cstring>
@@ -52,6 +53,19 @@ public:
         return true;
     }
 };
+
+// Bytes in memory that remembers how far into the file it was asked to read.
+class CountingReader : public MemoryEntryReader {
+public:
+    using MemoryEntryReader::MemoryEntryReader;
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override {
+        furthest = std::max(furthest, offset + count);
+        return MemoryEntryReader::ReadAt(offset, buffer, count);
+    }
+    std::uint64_t furthest = 0;
+};
+
+constexpr PreviewLimits kSmallLimits{16, 64};
 
 } // namespace
 
@@ -123,6 +137,53 @@ TEST(PreviewClassifier, HugeFilesAreNeverLoaded) {
     EXPECT_TRUE(preview.tooLarge);
     EXPECT_EQ(CannotPreviewMessage(true),
               u"このファイルはサイズが大きいためプレビューすることが出来ません。");
+}
+
+TEST(PreviewClassifier, LargeFilesShowTheirBeginningAndOnlyPicturesAreReadWhole) {
+    // Text past the prefix: its first whole lines, the rest never read.
+    CountingReader text(FromText("line one\nline two\nline three\n"));
+    Preview preview = ClassifyPreview(text, FakeDecoder, kSmallLimits);
+    EXPECT_EQ(preview.kind, PreviewKind::text);
+    EXPECT_EQ(preview.text, u"line one\n");
+    EXPECT_EQ(preview.shownBytes, 9u);
+    EXPECT_EQ(text.furthest, 16u);
+    // UTF-16 is cut after a whole line-feed unit; one line longer than the prefix whole.
+    const ByteVector wide = {0xFF, 0xFE, 'a', 0, '\n', 0, 0x0A, 0x4E, 'b', 0,
+                             'c',  0,    'd', 0, 'e',  0, 'f',  0,    'g', 0};
+    MemoryEntryReader wideReader(wide);
+    EXPECT_EQ(ClassifyPreview(wideReader, FakeDecoder, kSmallLimits).text, u"a\n");
+    EXPECT_EQ(Classify(FromText("short text")).shownBytes, 0u);
+    MemoryEntryReader oneLine(FromText(std::string(40, 'x')));
+    EXPECT_EQ(ClassifyPreview(oneLine, FakeDecoder, kSmallLimits).text, std::u16string(16, u'x'));
+
+    // A picture within its limit is read whole and decoded; past it, it is too large.
+    ByteVector picture = FromText("PIC");
+    picture.resize(64, 'p');
+    CountingReader fits(picture);
+    preview = ClassifyPreview(fits, FakeDecoder, kSmallLimits, FakeDecoder);
+    EXPECT_EQ(preview.kind, PreviewKind::image);
+    EXPECT_EQ(preview.data, picture);
+    picture.push_back('p');
+    CountingReader tooLarge(picture);
+    preview = ClassifyPreview(tooLarge, FakeDecoder, kSmallLimits, FakeDecoder);
+    EXPECT_TRUE(preview.tooLarge);
+    EXPECT_EQ(tooLarge.furthest, 16u);
+}
+
+TEST(PreviewClassifier, StoppedReaderReadsInPiecesAndStops) {
+    ByteVector bytes(StoppableReader::kPiece * 2 + 5, 7);
+    CountingReader inner(bytes);
+    std::atomic<bool> stop{false};
+    StoppableReader reader(inner, stop);
+    ByteVector out(bytes.size());
+    EXPECT_TRUE(reader.ReadAt(0, out.data(), out.size()));
+    EXPECT_EQ(out, bytes);
+    // Stopped: fails at once, even while a worker's step holds the scan lock.
+    const std::lock_guard held(ScanLock());
+    stop = true;
+    inner.furthest = 0;
+    EXPECT_FALSE(reader.ReadAt(0, out.data(), out.size()));
+    EXPECT_EQ(inner.furthest, 0u);
 }
 
 TEST(PreviewClassifier, FittingKeepsOrScalesInFivePercentSteps) {

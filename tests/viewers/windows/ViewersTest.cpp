@@ -24,7 +24,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 using namespace vantrel;
 
@@ -92,6 +94,31 @@ public:
     bool ReadAt(std::uint64_t, void*, std::size_t) override { return false; }
 };
 
+// Lines of text, 9 MiB, whose reads wait until the test opens the gate.
+class GatedTextReader : public EntryReader {
+public:
+    std::uint64_t Size() const override { return 9u << 20; }
+    std::u16string Name() const override { return u"big.log"; }
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override {
+        std::unique_lock lock(mutex_);
+        open_.wait(lock, [this] { return opened_; });
+        auto* out = static_cast<std::uint8_t*>(buffer);
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = (offset + i) % 64 == 63 ? '\n' : 'a';
+        return true;
+    }
+    void Open() {
+        const std::lock_guard lock(mutex_);
+        opened_ = true;
+        open_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable open_;
+    bool opened_ = false;
+};
+
 QMessageBox* OpenMessageBox() {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
@@ -117,6 +144,8 @@ private slots:
             const ByteVector bytes = Encoded(card, format);
             QVERIFY2(!bytes.empty(), format);
             CPreviewFrame frame(Reader(bytes, u"card"));
+            // The BMP (1.9 MB) is read on the window's thread.
+            QTRY_VERIFY(!frame.Loading());
             QVERIFY2(frame.Kind() == PreviewKind::image, format);
         }
         CPreviewFrame gifFrame(Reader(gif, u"dot.gif"));
@@ -351,6 +380,38 @@ private slots:
         CDumpWndFrame empty(Reader({}, u"empty"));
         QVERIFY(empty.View()->CannotDump());
         QCOMPARE(empty.View()->verticalScrollBar()->maximum(), 0);
+    }
+
+    // A large file is read while the window answers, and only its beginning is shown.
+    void largeFileIsReadOffTheWindowsThread() {
+        auto owned = std::make_unique<GatedTextReader>();
+        GatedTextReader* reader = owned.get();
+        auto* frame = new CPreviewFrame(std::move(owned));
+        QVERIFY(frame->Loading());
+        QCOMPARE(frame->ImagePane()->MessageText(),
+                 QStringLiteral("ファイルを読み込んでいます..."));
+        frame->resize(640, 480);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        reader->Open();
+        QTRY_VERIFY_WITH_TIMEOUT(!frame->Loading(), 30000);
+        QCOMPARE(frame->Kind(), PreviewKind::text);
+        QCOMPARE(frame->ShownPane(), frame->RichTextView());
+        QCOMPARE(frame->RichTextView()->document()->blockCount(), (4 << 20) / 64 + 1);
+        QVERIFY(frame->PartNote() != nullptr && frame->PartNote()->isVisible());
+        QCOMPARE(frame->PartNote()->text(),
+                 QStringLiteral("ファイルの先頭 4,194,304 バイトだけを表示しています "
+                                "(ファイルのサイズは 9,437,184 バイト)。"));
+        Screenshot(frame, QStringLiteral("preview-large-text"));
+        delete frame;
+
+        // Closed while reading: the window waits for its thread, which drops its result.
+        owned = std::make_unique<GatedTextReader>();
+        reader = owned.get();
+        frame = new CPreviewFrame(std::move(owned));
+        reader->Open();
+        delete frame;
+        QCoreApplication::processEvents();
     }
 
     void hugeFileScrollsWithBoundedReads() {
