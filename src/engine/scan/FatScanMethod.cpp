@@ -71,7 +71,10 @@ StepResult FatScanMethod::SearchStep() {
         position_ += count;
     }
     // Reaching the end without a record fails the phase: detection cannot do without one.
-    return position_ >= RangeLength() ? kStepFailed : position_;
+    if (position_ < RangeLength())
+        return position_;
+    ReleaseReadAhead();
+    return kStepFailed;
 }
 
 bool FatScanMethod::TryBootSector(Bytes sector, std::uint64_t lba) {
@@ -150,7 +153,10 @@ StepResult FatScanMethod::DetectStep() {
             position_ += sectors == 0 ? 1 : sectors;
         }
     }
-    return position_ > RangeLength() ? RangeLength() : position_;
+    if (position_ < RangeLength())
+        return position_;
+    ReleaseReadAhead();
+    return RangeLength();
 }
 
 std::size_t FatScanMethod::ListRun(Bytes data) {

@@ -68,7 +68,10 @@ StepResult NtfsScanMethod::SearchStep() {
         }
         position_ += count;
     }
-    return position_ >= RangeLength() ? kStepFailed : position_;
+    if (position_ < RangeLength())
+        return position_;
+    ReleaseReadAhead();
+    return kStepFailed;
 }
 
 // A volume checks out when its record 0 loads as a file whose data begins with the
@@ -131,6 +134,8 @@ StepResult NtfsScanMethod::DetectStep() {
         }
         position_ += count;
     }
+    if (position_ >= RangeLength())
+        ReleaseReadAhead();
     return position_;
 }
 

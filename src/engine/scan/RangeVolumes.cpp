@@ -93,11 +93,14 @@ void RangeVolumeFinder::Search(ScanResultNode& node, CDiskWindow& scanned,
     RangeVolume volume;
     volume.window = &scanned;
     volume.rootPath = NodeDisplayPath(node);
-    FatScanMethod fat;
-    if (searched(fat) && fat.BootRecord()) {
-        volume.fat = std::make_shared<const FatBootRecord>(*fat.BootRecord());
-        volumes_.push_back(volume);
-        return;
+    {
+        // Gone (with the sectors it read ahead) before the NTFS search begins.
+        FatScanMethod fat;
+        if (searched(fat) && fat.BootRecord()) {
+            volume.fat = std::make_shared<const FatBootRecord>(*fat.BootRecord());
+            volumes_.push_back(volume);
+            return;
+        }
     }
     NtfsScanMethod ntfs;
     if (searched(ntfs) && ntfs.Volume() && ntfs.Volume()->IsOpen()) {

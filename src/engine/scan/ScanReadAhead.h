@@ -45,6 +45,8 @@ public:
                 std::uint64_t end, SectorMarker marker = {});
     // Stops the thread (after the read under way) and frees the blocks.
     void Detach();
+    // The same, staying attached: a later Fetch starts reading again.
+    void Release();
 
     // count sectors from window LBA lba: a view that stays valid until the next Fetch or
     // Detach. Unreadable sectors read as zeros and are added to `bad` (each once) when a

@@ -48,6 +48,12 @@ protected:
     Bytes FetchSectors(std::uint64_t lba, std::uint32_t count) {
         return readAhead_.Fetch(lba, count, badSectors_);
     }
+    // Frees the read-ahead once a phase has read its last sector (a later phase that
+    // starts over reads again).
+    void ReleaseReadAhead() {
+        readAhead_.Release();
+        chunk_ = {};
+    }
     // The marks (SectorMarks) of the sectors last read, in step with them.
     std::span<const std::uint64_t> FetchedMarks() const { return readAhead_.Marks(); }
     // Mark of sector i of the chunk last read; 0 past its end or without a marker.

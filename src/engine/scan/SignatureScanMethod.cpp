@@ -42,6 +42,7 @@ StepResult SignatureScanMethod::DetectStep() {
     const std::uint64_t reached =
         carver_.Step(RangeStart(), RangeLength(), position_, source, found);
     if (reached == kCarveComplete) {
+        ReleaseReadAhead();
         position_ = RangeLength();
         return kStepComplete;
     }
