@@ -27,6 +27,7 @@ BrowseScreen::BrowseScreen(FramePort& frame, QWidget* host)
       scan_(new ScanProgressScreen(host)), diagnosis_(new DiagnosisScreen(host)),
       salvage_(new SalvageProgressScreen(host)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(selector_, &DriveSelector::rowsChanged, this, &BrowseScreen::placeSelector);
     splitter_->setChildrenCollapsible(false);
     splitter_->addWidget(tree_);
     splitter_->addWidget(list_);
@@ -127,12 +128,19 @@ void BrowseScreen::resizeEvent(QResizeEvent* event) {
     const int H = height();
     const QSize top = PictureSize(kTopPicture);
     const QSize log = PictureSize(kLogPicture);
-    selector_->setGeometry(16 + top.width() + 16, 16, 256, 24);
+    placeSelector();
     const int logTop = H - 16 - log.height();
     const int middleTop = 16 + std::max(24, top.height()) + 16;
     splitter_->setGeometry(16, middleTop, std::max(0, W - 32),
                            std::max(0, logTop - 16 - middleTop));
     log_->setGeometry(16, logTop, std::max(0, W - log.width() - 48), log.height());
+}
+
+void BrowseScreen::placeSelector() {
+    // At least 256 pixels, wider for longer names as far as the screen's edge allows.
+    const int left = 16 + PictureSize(kTopPicture).width() + 16;
+    const int room = std::max(0, width() - 16 - left);
+    selector_->setGeometry(left, 16, std::min(std::max(256, selector_->contentWidth()), room), 24);
 }
 
 void BrowseScreen::paintEvent(QPaintEvent*) {

@@ -53,6 +53,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void placeSelector();
+
     FramePort& frame_;
     DriveSelector* selector_;
     QSplitter* splitter_;

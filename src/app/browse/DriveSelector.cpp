@@ -1,14 +1,16 @@
 #include "app/browse/DriveSelector.h"
 
+#include "app/browse/DriveRows.h"
 #include "app/shell/BrowseScreenPort.h"
 #include "app/shell/UiRequestEvent.h"
-#include "device/CapacityText.h"
 #include "device/MappedDisk.h"
 #include "device/source/DiskSource.h"
 #include "skin/Fonts.h"
-#include "skin/ShellIconList.h"
 
 #include <QAbstractItemView>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <algorithm>
 
 namespace vantrel {
 
@@ -18,15 +20,6 @@ namespace {
 // -(1 + index into the frame's unopened list).
 constexpr int kDriveRole = Qt::UserRole + 1;
 
-QIcon DriveIcon(CDiskDevice& drive) {
-    ShellIconList& icons = ShellIconList::instance();
-    DeviceIdentity identity;
-    if (!drive.GetIdentity(&identity))
-        return icons.icon(ShellIconList::kHardDisk);
-    return icons.icon(icons.iconForDevice(identity.peripheralType, identity.removable != 0,
-                                          drive.GetDriveKind() == kDriveFloppy));
-}
-
 } // namespace
 
 DriveSelector::DriveSelector(FramePort& frame, QWidget* parent) : QComboBox(parent), frame_(frame) {
@@ -35,19 +28,55 @@ DriveSelector::DriveSelector(FramePort& frame, QWidget* parent) : QComboBox(pare
     setIconSize(QSize(16, 16));
     reload();
     connect(this, &QComboBox::activated, this, &DriveSelector::chosen);
-    connect(this, &QComboBox::currentIndexChanged, this,
-            [this](int row) { setToolTip(itemData(row, Qt::ToolTipRole).toString()); });
+    connect(this, &QComboBox::currentIndexChanged, this, &DriveSelector::updateToolTip);
 }
 
-QString DriveSelector::RowText(CDiskDevice& drive, bool detail) {
-    QString text = QString::fromStdString(DeviceDescription(drive));
-    if (detail) {
-        const std::string capacity = CapacityText(drive.LastLba(), drive.SectorSize());
-        text += u' ' + QString::fromStdString(capacity);
-    }
-    if (dynamic_cast<CMappedDisk*>(&drive))
-        text += QStringLiteral(" (マップ付き)");
-    return text;
+int DriveSelector::contentWidth() const {
+    // The widest row's text beside its icon, with the frame and the arrow around it.
+    int widest = 0;
+    const QFontMetrics metrics(font());
+    for (int row = 0; row < count(); ++row)
+        widest = std::max(widest, metrics.horizontalAdvance(itemText(row)));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QSize text(widest + iconSize().width() + 4,
+                     std::max(metrics.height(), iconSize().height()));
+    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, this).width();
+}
+
+QString DriveSelector::shownText() const {
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const int room = field.width() - (option.currentIcon.isNull() ? 0 : iconSize().width() + 4);
+    return fontMetrics().elidedText(currentText(), Qt::ElideMiddle, std::max(0, room));
+}
+
+void DriveSelector::updateToolTip() {
+    // Facts of an image, after the whole name when the box has no room for it.
+    QStringList lines;
+    if (shownText() != currentText())
+        lines.append(currentText());
+    const QString facts = itemData(currentIndex(), Qt::ToolTipRole).toString();
+    if (!facts.isEmpty())
+        lines.append(facts);
+    setToolTip(lines.join(u'\n'));
+}
+
+void DriveSelector::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText = shownText();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
+void DriveSelector::resizeEvent(QResizeEvent* event) {
+    QComboBox::resizeEvent(event);
+    updateToolTip();
 }
 
 QString DriveSelector::RowToolTip(CDiskDevice& drive) {
@@ -71,7 +100,7 @@ void DriveSelector::reload() {
     clear();
     DriveList& drives = frame_.drives();
     for (std::size_t i = 0; i < drives.size(); ++i) {
-        addItem(DriveIcon(*drives[i]), RowText(*drives[i], frame_.detailMode()),
+        addItem(DriveRowIcon(*drives[i]), DriveRowText(*drives[i], frame_.detailMode()),
                 static_cast<int>(i));
         const QString tip = RowToolTip(*drives[i]);
         if (!tip.isEmpty())
@@ -79,14 +108,15 @@ void DriveSelector::reload() {
     }
     const auto& unopened = frame_.unopenedDrives();
     for (std::size_t i = 0; i < unopened.size(); ++i)
-        addItem(ShellIconList::instance().icon(ShellIconList::kHardDisk),
-                QString::fromStdString(unopened[i].description) + QStringLiteral(" (開けません)"),
+        addItem(UnopenedRowIcon(), UnopenedRowText(unopened[i], frame_.detailMode()),
                 -1 - static_cast<int>(i));
     if (current >= 0 && current < count())
         setCurrentIndex(current);
-    // The box is 256 pixels wide; its list shows the whole names.
+    // The list shows the whole names, whatever room the closed box has.
     view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
     reloading_ = false;
+    updateToolTip();
+    emit rowsChanged();
 }
 
 int DriveSelector::rowOfDrive(const CDiskDevice* drive) const {

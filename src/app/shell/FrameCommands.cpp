@@ -1,12 +1,12 @@
 // The frame's own commands: the start page, the easy search, the settings, help, the
 // about box, and adding sources (image files, drives opened through the disk service).
 
+#include "app/browse/DriveRows.h"
 #include "app/dialogs/AboutWindow.h"
 #include "app/settings/EasySearchWizard.h"
 #include "app/settings/SettingsSheet.h"
 #include "app/shell/CVntMFCFrameWnd.h"
 #include "app/shell/DiskService.h"
-#include "app/shell/DriveRows.h"
 #include "app/shell/ImageSources.h"
 #include "app/shell/UiRequestEvent.h"
 

@@ -5,6 +5,7 @@
 #include "Fixtures.h"
 #include "TestFrame.h"
 #include "app/browse/Commands.h"
+#include "app/browse/DriveSelector.h"
 #include "device/HandleDisk.h"
 #include "engine/worker/WorkerPosting.h"
 #include "skin/Fonts.h"
@@ -109,6 +110,30 @@ private slots:
         tree_->treeView()->expand(tree_->model()->indexOf(volume_));
         QTRY_VERIFY(ChildLabelled(volume_, QStringLiteral("Documents")) != nullptr);
         QVERIFY(ChildLabelled(volume_, QStringLiteral("写真")));
+    }
+
+    // The image is named as one; the closed selector shows it whole where there is room,
+    // else shortened in the middle with the whole name in its tooltip.
+    void selectorFitsTheImageName() {
+        DriveSelector* selector = browse_->driveSelector();
+        const QString name = selector->itemText(0);
+        QVERIFY2(name.startsWith(QStringLiteral("イメージファイル(/")) &&
+                     name.endsWith(QStringLiteral("/demo.img)")),
+                 qPrintable(name));
+        const QSize before = browse_->size();
+        browse_->resize(1400, 700);
+        QCOMPARE(selector->shownText(), name);
+        QVERIFY(selector->width() > 256);
+        QVERIFY(selector->toolTip().isEmpty());
+        browse_->resize(selector->x() + 320 + 16, 400);
+        QCOMPARE(selector->geometry().right() + 1, browse_->width() - 16);
+        const QString shown = selector->shownText();
+        QVERIFY2(shown.startsWith(QStringLiteral("イメージファイル(")) && shown.contains(u'…') &&
+                     shown.endsWith(QStringLiteral("demo.img)")),
+                 qPrintable(shown));
+        QCOMPARE(selector->toolTip(), name);
+        Screenshot(*browse_, QStringLiteral("drive-selector-elided"));
+        browse_->resize(before);
     }
 
     // A folder's files with their sizes, condition words and grey deleted rows; a changed

@@ -1,4 +1,4 @@
-#include "app/shell/DriveRows.h"
+#include "app/browse/DriveRows.h"
 
 #include "device/HandleDisk.h"
 #include "device/MappedDisk.h"
@@ -10,14 +10,21 @@
 namespace vantrel {
 namespace {
 
-int IconIndex(CDiskDevice& device) {
-    ShellIconList& icons = ShellIconList::instance();
+// What an image file is called, or null for a device: its handle reports a hard disk.
+const char16_t* ImageKindText(CDiskDevice& device) {
     CDiskDevice* image = &device;
     if (auto* mapped = dynamic_cast<CMappedDisk*>(&device))
         image = &mapped->Inner();
-    if (auto* handle = dynamic_cast<CHandleDisk*>(image); handle && handle->IsImageFile())
-        return ShellIconList::kImageFile;
     if (EwfImageOf(*image))
+        return u"E01 イメージファイル";
+    if (auto* handle = dynamic_cast<CHandleDisk*>(image); handle && handle->IsImageFile())
+        return u"イメージファイル";
+    return nullptr;
+}
+
+int IconIndex(CDiskDevice& device) {
+    ShellIconList& icons = ShellIconList::instance();
+    if (ImageKindText(device))
         return ShellIconList::kImageFile;
     switch (device.GetDriveKind()) {
     case kDriveFloppy:
@@ -36,7 +43,11 @@ int IconIndex(CDiskDevice& device) {
 } // namespace
 
 QString DriveRowText(CDiskDevice& device, bool detailMode) {
-    QString text = QString::fromStdString(DeviceDescription(device));
+    const char16_t* image = ImageKindText(device);
+    QString text = image
+                       ? QString::fromUtf16(image) + QLatin1Char('(') +
+                             QString::fromLocal8Bit(device.DeviceNode().c_str()) + QLatin1Char(')')
+                       : QString::fromStdString(DeviceDescription(device));
     if (detailMode) {
         const std::string capacity = DeviceDetail(device);
         if (!capacity.empty())
@@ -47,21 +58,31 @@ QString DriveRowText(CDiskDevice& device, bool detailMode) {
     return text;
 }
 
+QIcon DriveRowIcon(CDiskDevice& device) {
+    return ShellIconList::instance().icon(IconIndex(device));
+}
+
+QString UnopenedRowText(const UnopenedDrive& drive, bool detailMode) {
+    QString text =
+        QString::fromStdString(drive.description.empty() ? drive.node : drive.description);
+    if (detailMode && !drive.detail.empty())
+        text += QLatin1Char(' ') + QString::fromStdString(drive.detail);
+    return text + QStringLiteral(" (開けません)");
+}
+
+QIcon UnopenedRowIcon() {
+    ShellIconList& icons = ShellIconList::instance();
+    return icons.icon(icons.iconForDevice(0, false, false));
+}
+
 std::vector<DriveRow> MakeDriveRows(DriveList& drives, const std::vector<UnopenedDrive>& unopened,
                                     bool detailMode) {
     std::vector<DriveRow> rows;
-    ShellIconList& icons = ShellIconList::instance();
     for (auto& drive : drives)
         if (drive)
-            rows.push_back({icons.icon(IconIndex(*drive)), DriveRowText(*drive, detailMode)});
-    for (const UnopenedDrive& drive : unopened) {
-        QString text =
-            QString::fromStdString(drive.description.empty() ? drive.node : drive.description);
-        if (detailMode && !drive.detail.empty())
-            text += QLatin1Char(' ') + QString::fromStdString(drive.detail);
-        rows.push_back({icons.icon(icons.iconForDevice(0, false, false)),
-                        text + QStringLiteral(" (開けません)")});
-    }
+            rows.push_back({DriveRowIcon(*drive), DriveRowText(*drive, detailMode)});
+    for (const UnopenedDrive& drive : unopened)
+        rows.push_back({UnopenedRowIcon(), UnopenedRowText(drive, detailMode)});
     return rows;
 }
 
