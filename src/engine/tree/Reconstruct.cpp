@@ -3,6 +3,7 @@
 
 #include "engine/tree/ScanResultNode.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -14,8 +15,13 @@ namespace {
 constexpr std::uint64_t kNoKey = ~std::uint64_t{0};
 // Levels below a top-level folder that reconstruction gathers.
 constexpr int kGatherDepth = 130;
-// Folders folded between two compactions of the top level.
-constexpr std::uint64_t kCompactionSteps = 64;
+// Keys and entries of files reached below folded folders between two compactions of the
+// top level: at least this many, and at least a quarter as many as the top level has
+// files, so that each compaction, which looks at every top-level file, is paid for by
+// the files it can take away (a fixed number of folders between two made the rebuild
+// quadratic again: 1 000 folders of 100 files, 16 passes over the top level; 2 000, 31).
+constexpr std::size_t kCompactionFiles = 4096;
+constexpr std::size_t kCompactionShare = 4;
 
 // Marks duplicates. Of two live copies the earlier stays, of a live and a deleted copy the
 // live one, of two deleted copies the later one. Items without a key (an empty file has
@@ -85,7 +91,7 @@ void ScanResultNode::ClearRebuild() {
     gone_.clear();
     reachableFileKeys_.Clear();
     reachableEntries_.Clear();
-    stepsSinceCompaction_ = 0;
+    reachedSinceCompaction_ = 0;
 }
 
 void ScanResultNode::MergeDuplicates() {
@@ -125,9 +131,10 @@ StepResult ScanResultNode::ReconstructStep() {
         Compact();
         return kStepComplete;
     }
-    // Compacting every step would make the rebuild quadratic in the number of folders;
-    // now and then keeps a stopped rebuild's top level close to done.
-    if (++stepsSinceCompaction_ >= kCompactionSteps)
+    // Compacting every step, or every so many folders, would make the rebuild quadratic
+    // in the number of files; compacting as files are reached keeps a stopped rebuild's
+    // top level close to done and files from being held twice for long.
+    if (reachedSinceCompaction_ >= std::max(kCompactionFiles, FileCount() / kCompactionShare))
         Compact();
     return cursor_ == 0 ? 1 : cursor_;
 }
@@ -142,6 +149,7 @@ void ScanResultNode::FoldFolder(ResultNode& f) {
         Gather(f, f, 0, visited);
         for (const std::uint64_t key : f.FileKeys().Keys())
             reachableFileKeys_.Add(key);
+        reachedSinceCompaction_ += f.FileKeys().Size();
         for (const std::uint64_t key : f.FolderKeys().Keys())
             if (const auto found = foldersByKey_.find(key); found != foldersByKey_.end())
                 for (ResultNode* g : found->second)
@@ -187,8 +195,10 @@ void ScanResultNode::CollectEntries(ResultNode& node, int depth,
     if (!AnalyseCompletely(node))
         return;
     for (const auto& file : node.Files())
-        if (file->entryId != kNoEntryId)
+        if (file->entryId != kNoEntryId) {
             reachableEntries_.Add(file->entryId);
+            ++reachedSinceCompaction_;
+        }
     for (const auto& child : node.Children()) {
         const std::uint64_t key = child->Key();
         if (key != kNoKey)
@@ -199,7 +209,7 @@ void ScanResultNode::CollectEntries(ResultNode& node, int depth,
 }
 
 void ScanResultNode::Compact() {
-    stepsSinceCompaction_ = 0;
+    reachedSinceCompaction_ = 0;
     if (!gone_.empty()) {
         std::uint64_t before = 0;
         for (std::size_t i = 0; i < cursor_ && i < ChildCount(); ++i)

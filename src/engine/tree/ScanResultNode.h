@@ -74,9 +74,9 @@ private:
     std::unordered_map<std::uint64_t, std::vector<ResultNode*>> foldersByKey_;
     std::unordered_map<std::u16string, std::vector<ResultNode*>> doneByName_;
     std::unordered_set<const ResultNode*> gone_;
-    SortedKeys reachableFileKeys_; // live files below live folders
-    SortedKeys reachableEntries_;  // entryIds of every file below
-    std::uint64_t stepsSinceCompaction_ = 0;
+    SortedKeys reachableFileKeys_;           // live files below live folders
+    SortedKeys reachableEntries_;            // entryIds of every file below
+    std::size_t reachedSinceCompaction_ = 0; // keys and entries added since the last one
 };
 
 } // namespace vantrel
