@@ -8,9 +8,6 @@
 #include "skin/Fonts.h"
 
 #include <QAbstractItemView>
-#include <QStyleOptionComboBox>
-#include <QStylePainter>
-#include <algorithm>
 
 namespace vantrel {
 
@@ -22,61 +19,13 @@ constexpr int kDriveRole = Qt::UserRole + 1;
 
 } // namespace
 
-DriveSelector::DriveSelector(FramePort& frame, QWidget* parent) : QComboBox(parent), frame_(frame) {
+DriveSelector::DriveSelector(FramePort& frame, QWidget* parent)
+    : ElidedComboBox(parent), frame_(frame) {
     setFont(InterfaceFont());
     setMaxVisibleItems(256 / 20);
     setIconSize(QSize(16, 16));
     reload();
     connect(this, &QComboBox::activated, this, &DriveSelector::chosen);
-    connect(this, &QComboBox::currentIndexChanged, this, &DriveSelector::updateToolTip);
-}
-
-int DriveSelector::contentWidth() const {
-    // The widest row's text beside its icon, with the frame and the arrow around it.
-    int widest = 0;
-    const QFontMetrics metrics(font());
-    for (int row = 0; row < count(); ++row)
-        widest = std::max(widest, metrics.horizontalAdvance(itemText(row)));
-    QStyleOptionComboBox option;
-    initStyleOption(&option);
-    const QSize text(widest + iconSize().width() + 4,
-                     std::max(metrics.height(), iconSize().height()));
-    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, this).width();
-}
-
-QString DriveSelector::shownText() const {
-    QStyleOptionComboBox option;
-    initStyleOption(&option);
-    const QRect field =
-        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    const int room = field.width() - (option.currentIcon.isNull() ? 0 : iconSize().width() + 4);
-    return fontMetrics().elidedText(currentText(), Qt::ElideMiddle, std::max(0, room));
-}
-
-void DriveSelector::updateToolTip() {
-    // Facts of an image, after the whole name when the box has no room for it.
-    QStringList lines;
-    if (shownText() != currentText())
-        lines.append(currentText());
-    const QString facts = itemData(currentIndex(), Qt::ToolTipRole).toString();
-    if (!facts.isEmpty())
-        lines.append(facts);
-    setToolTip(lines.join(u'\n'));
-}
-
-void DriveSelector::paintEvent(QPaintEvent*) {
-    QStylePainter painter(this);
-    painter.setPen(palette().color(QPalette::Text));
-    QStyleOptionComboBox option;
-    initStyleOption(&option);
-    option.currentText = shownText();
-    painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
-}
-
-void DriveSelector::resizeEvent(QResizeEvent* event) {
-    QComboBox::resizeEvent(event);
-    updateToolTip();
 }
 
 QString DriveSelector::RowToolTip(CDiskDevice& drive) {
@@ -155,7 +104,7 @@ void DriveSelector::chosen(int row) {
 void DriveSelector::customEvent(QEvent* event) {
     UiRequestEvent* request = UiRequestEvent::Cast(event);
     if (!request) {
-        QComboBox::customEvent(event);
+        ElidedComboBox::customEvent(event);
         return;
     }
     if (request->message() == msg::kSelectDriveIndex) {

@@ -5,14 +5,14 @@
 // the program could not open follow, so that the user learns why. A name longer than the
 // box's room is shortened in the middle, and the whole name is in the tooltip.
 
-#include <QComboBox>
+#include "skin/ElidedComboBox.h"
 
 namespace vantrel {
 
 class CDiskDevice;
 class FramePort;
 
-class DriveSelector : public QComboBox {
+class DriveSelector : public ElidedComboBox {
     Q_OBJECT
 public:
     DriveSelector(FramePort& frame, QWidget* parent = nullptr);
@@ -23,10 +23,6 @@ public:
     // marks as not read; empty for other drives.
     static QString RowToolTip(CDiskDevice& drive);
     int rowOfDrive(const CDiskDevice* drive) const;
-    // The width that shows the longest row whole.
-    int contentWidth() const;
-    // The current row's text as the closed box shows it.
-    QString shownText() const;
     CDiskDevice* driveAt(int row) const;
 
 signals:
@@ -37,12 +33,9 @@ protected:
     // 0x48B (select by index, then as on a change) and 0x48C (post 0x48B with the row of
     // the drive pointed to).
     void customEvent(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void chosen(int row);
-    void updateToolTip();
 
     FramePort& frame_;
     bool reloading_ = false;

@@ -1,5 +1,7 @@
 #include "app/settings/EasySearchWizard.h"
 
+#include "skin/ElidedComboBox.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,7 +23,7 @@ QString GroupName(FileTypeGroup group) {
 CVntMFCPropertyPage_EasyConfig_ScanDrive::CVntMFCPropertyPage_EasyConfig_ScanDrive(
     const std::vector<DriveRow>& rows, QWidget* parent)
     : CVntMFCPropertyPage(QStringLiteral("回収元ドライブの選択"), parent),
-      selector_(new QComboBox) { // 1010
+      selector_(new ElidedComboBox) { // 1010
     auto* label = new QLabel(QStringLiteral("回収元ドライブ(&D):"));
     label->setBuddy(selector_);
     for (const DriveRow& row : rows)
