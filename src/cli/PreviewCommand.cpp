@@ -42,13 +42,20 @@ int RunPreview(const std::vector<std::string>& args) {
     const std::string utf8 = ToUtf8(text);
     if (parser.Flag("--json")) {
         std::cout << "{\"kind\":" << JsonString(PreviewKindName(preview.kind))
-                  << ",\"text\":" << JsonString(utf8) << "}\n";
+                  << ",\"text\":" << JsonString(utf8);
+        if (preview.shownBytes != 0)
+            std::cout << ",\"shown_bytes\":" << preview.shownBytes;
+        std::cout << "}\n";
     } else {
         std::cout << utf8;
         if (preview.kind == PreviewKind::none)
             std::cout << '\n';
     }
     std::cout.flush();
+    if (preview.shownBytes != 0)
+        std::cerr << "vantrel-cli: ファイルの先頭 " << preview.shownBytes
+                  << " バイトだけを表示しました (ファイルのサイズは " << reader.Size()
+                  << " バイト)\n";
     if (!std::cout) {
         std::cerr << "vantrel-cli: 出力に書き込めませんでした\n";
         return kExitProblem;

@@ -29,12 +29,16 @@ fs::path ViewerImage() {
     mp3 += std::string("TAG") + std::string("Song").append(26, '\0') + std::string(60, '\0') +
            "1999" + std::string(28, 'c') + std::string("\0\x05\x11", 3);
     Write(dir / "s.mp3", mp3);
+    std::string log;
+    for (int line = 0; log.size() < (5u << 20); ++line)
+        log += "line " + std::to_string(line) + "\n";
+    Write(dir / "big.log", log);
     const fs::path image = dir / "viewers.img";
     const std::string d = ShellQuote(dir.string());
     const std::string command = "cd " + d +
                                 " && rm -f viewers.img && truncate -s 32M viewers.img && " +
                                 "PATH=$PATH:/usr/sbin mkfs.fat -F 16 viewers.img >/dev/null && " +
-                                "mcopy -i viewers.img a.txt p.htm s.mp3 ::/";
+                                "mcopy -i viewers.img a.txt p.htm s.mp3 big.log ::/";
     return RunCommand(command) == 0 ? image : fs::path();
 }
 
@@ -73,4 +77,13 @@ TEST(ViewerCommands, PreviewPrintsWhatThePaneShows) {
     const CliRun mp3 = RunCli({"preview", image.string(), "1/2"});
     EXPECT_TRUE(mp3.out.starts_with("\r\nMP3 タグ情報\r\n\r\n"));
     EXPECT_NE(mp3.out.find("トラック番号： 5\r\nジャンル： Rock\r\n"), std::string::npos);
+
+    // Of a large text only whole lines of its first 4 MiB, and the output says so.
+    const CliRun big = RunCli({"preview", image.string(), "1/3"});
+    ASSERT_EQ(big.status, 0) << big.err;
+    EXPECT_TRUE(big.out.starts_with("line 0\nline 1\n"));
+    EXPECT_TRUE(big.out.size() <= (4u << 20) && big.out.ends_with("\n"));
+    EXPECT_NE(big.err.find("ファイルの先頭 " + std::to_string(big.out.size()) + " バイトだけ"),
+              std::string::npos)
+        << big.err;
 }
