@@ -145,6 +145,10 @@ private slots:
         fs::rename(work / "away", second);
         QVERIFY(frame.openImageFile(e01));
         QCOMPARE(DocumentsOf(*browse, QStringLiteral("demo.E01")), plain);
+        QVERIFY(
+            browse->driveSelector()->itemText(0).startsWith(QStringLiteral("イメージファイル(")));
+        QVERIFY(browse->driveSelector()->itemText(1).startsWith(
+            QStringLiteral("E01 イメージファイル(")));
         const QString facts = browse->driveSelector()->itemData(1, Qt::ToolTipRole).toString();
         for (const QString& line :
              {QStringLiteral("形式: EnCase 6"), QStringLiteral("事件番号: CASE-9"),
