@@ -53,6 +53,15 @@ bool AddFatEntries(FatVolume& volume, std::uint64_t lbaOffset, const std::u16str
     if (!table.Usable())
         return false;
     const std::uint32_t limit = ClusterLimit(record);
+    // Each local-time conversion asks the time zone; a card's photos share their days
+    // and, mostly, their creation and write times.
+    std::unordered_map<std::uint32_t, FileTime> converted;
+    const auto time = [&](std::uint16_t date, std::uint16_t clock) {
+        const auto [at, added] = converted.try_emplace((std::uint32_t{date} << 16) | clock);
+        if (added)
+            at->second = KnownFatTime(FatDateTimeToEpoch(date, clock));
+        return at->second;
+    };
     return WalkFatTree(volume, [&](const FatTreeItem& item) {
         const std::uint32_t cluster = item.entry.firstCluster;
         if (IsDirectory(item.entry) || cluster < 2 || cluster >= limit || item.entry.fileSize == 0)
@@ -65,10 +74,9 @@ bool AddFatEntries(FatVolume& volume, std::uint64_t lbaOffset, const std::u16str
         KnownEntry entry;
         entry.name = item.path.substr(std::min(nameStart, item.path.size()));
         entry.folder = Joined(rootPath, item.path.substr(0, item.folderLength));
-        const FatEntryTimes times = EntryTimes(item.entry);
-        entry.createTime = KnownFatTime(times.createTime);
-        entry.modifyTime = KnownFatTime(times.modifyTime);
-        entry.accessTime = KnownFatTime(times.accessTime);
+        entry.createTime = time(item.entry.createDate, item.entry.createTime);
+        entry.modifyTime = time(item.entry.writeDate, item.entry.writeTime);
+        entry.accessTime = time(item.entry.accessDate, 0);
         entry.size = item.entry.fileSize;
         entry.live = !IsDeleted(item.entry) && !item.inDeletedFolder;
         map.Offer(lba, std::move(entry));
