@@ -63,8 +63,10 @@ void BM_CopyEntry(benchmark::State& state) {
     const std::uint64_t sectors = kFileBytes / 512;
     RamDisk disk(sectors + 4096);
     CDiskWindow window;
-    window.Open(&disk, 0, 0);
-    window.GetCapacity(nullptr, nullptr);
+    if (!window.Open(&disk, 0, 0) || !window.GetCapacity(nullptr, nullptr)) {
+        state.SkipWithError("the disk does not open");
+        return;
+    }
     FileEntry entry;
     entry.AttachToWindow(&window);
     entry.name = u"bench.bin";

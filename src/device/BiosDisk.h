@@ -17,7 +17,7 @@ public:
     explicit CBiosDisk(std::unique_ptr<FloppyBios> bios);
     ~CBiosDisk() override;
 
-    bool Open(int biosDrive);
+    [[nodiscard]] bool Open(int biosDrive);
     void Close();
     int BiosDrive() const { return biosDrive_; }
     std::uint8_t SectorsPerTrack() const { return sectorsPerTrack_; }
@@ -25,13 +25,13 @@ public:
     std::int32_t GetAccessMethod() const override;
     std::int32_t GetDriveKind() override;
     // 1.44 MB (last sector 2879 at 18 sectors per track), else 720 KB (1439 at 9).
-    bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
-    bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
-                     std::uint32_t bufferSize) override;
+    [[nodiscard]] bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
+    [[nodiscard]] bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
+                                   std::uint32_t bufferSize) override;
     // Exists for completeness; no program flow calls it, and on Linux the drive is open
     // read-only, so it always fails there.
-    bool WriteSectors(std::uint64_t lba, std::uint32_t count, const void* buffer,
-                      std::uint32_t bufferSize) override;
+    [[nodiscard]] bool WriteSectors(std::uint64_t lba, std::uint32_t count, const void* buffer,
+                                    std::uint32_t bufferSize) override;
     std::string DeviceNode() const override;
 
     static constexpr std::uint32_t kSectorBytes = 512;

@@ -52,11 +52,11 @@ public:
     virtual std::int32_t GetDriveKind();
     // Copies the identity fields into out (which may be null); succeeds.
     virtual bool GetIdentity(DeviceIdentity* out);
-    virtual bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize);
-    virtual bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
-                             std::uint32_t bufferSize);
-    virtual bool WriteSectors(std::uint64_t lba, std::uint32_t count, const void* buffer,
-                              std::uint32_t bufferSize);
+    [[nodiscard]] virtual bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize);
+    [[nodiscard]] virtual bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
+                                           std::uint32_t bufferSize);
+    [[nodiscard]] virtual bool WriteSectors(std::uint64_t lba, std::uint32_t count,
+                                            const void* buffer, std::uint32_t bufferSize);
     virtual bool CheckReady();
     virtual std::uint32_t GetDriveLetters();
     virtual std::uint32_t LookUpDriveLetters(std::int32_t* typeMismatch);

@@ -15,15 +15,16 @@ public:
     CDiskWindow() = default;
 
     // Start 0 and length 0 together make a whole-device window. Reads nothing.
-    bool Open(CDiskDevice* device, std::uint64_t start, std::uint64_t length);
+    [[nodiscard]] bool Open(CDiskDevice* device, std::uint64_t start, std::uint64_t length);
     // A window on parent's device at parent.start + offset.
-    bool OpenWithin(const CDiskWindow* parent, std::uint64_t offset, std::uint64_t length);
+    [[nodiscard]] bool OpenWithin(const CDiskWindow* parent, std::uint64_t offset,
+                                  std::uint64_t length);
     // Asks the device the first time it succeeds and keeps the answer (a device is
     // measured once); a whole-device window takes its length from here, so callers call
     // this once before the first read.
-    bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize);
-    bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
-                     std::uint32_t bufferSize);
+    [[nodiscard]] bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize);
+    [[nodiscard]] bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
+                                   std::uint32_t bufferSize);
 
     CDiskDevice* Device() const { return device_; }
     bool WholeDevice() const { return wholeDevice_; }
@@ -60,13 +61,14 @@ private:
 
 // Reads count sectors; when the whole read fails, zero-fills the buffer and reads sector
 // by sector, listing every sector that still fails. False whenever any sector failed.
-bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t count, void* buffer,
-                        std::uint32_t bufferSize, BadSectorList& badSectors);
+[[nodiscard]] bool ReadSectorsChecked(CDiskWindow& window, std::uint64_t lba, std::uint32_t count,
+                                      void* buffer, std::uint32_t bufferSize,
+                                      BadSectorList& badSectors);
 
 // The data read of a file over one run: byteCount must be exactly count sectors; reads in
 // pieces of at most 32 768 bytes and stops with failure at the first failing piece.
-bool ReadSectorsPiecewise(CDiskWindow& window, std::uint64_t lba, std::uint32_t count, void* buffer,
-                          std::uint64_t byteCount);
+[[nodiscard]] bool ReadSectorsPiecewise(CDiskWindow& window, std::uint64_t lba, std::uint32_t count,
+                                        void* buffer, std::uint64_t byteCount);
 
 inline constexpr std::uint32_t kPieceBytes = 32768;
 

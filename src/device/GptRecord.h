@@ -45,13 +45,14 @@ std::uint32_t Crc32(Bytes data, std::uint32_t crc = 0);
 // A header sector: signature "EFI PART", a header size from 92 bytes to the sector, the
 // header CRC over those bytes, an entry size that is 128 bytes or a larger multiple of 8,
 // and an array no larger than kGptMaxArrayBytes. False for anything else.
-bool ParseGptHeader(Bytes sector, GptHeader* header);
+[[nodiscard]] bool ParseGptHeader(Bytes sector, GptHeader* header);
 // Bytes of the entry array the header describes.
 std::uint64_t GptArrayBytes(const GptHeader& header);
 // True when the first GptArrayBytes of array match the header's array CRC.
 bool GptArrayMatches(const GptHeader& header, Bytes array);
 // Entry index of an array (index < entryCount, array long enough); false otherwise.
-bool ParseGptEntry(const GptHeader& header, Bytes array, std::uint32_t index, GptEntry* entry);
+[[nodiscard]] bool ParseGptEntry(const GptHeader& header, Bytes array, std::uint32_t index,
+                                 GptEntry* entry);
 // A used entry has a non-zero type GUID.
 bool IsUsedGptEntry(const GptEntry& entry);
 

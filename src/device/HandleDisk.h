@@ -20,11 +20,12 @@ public:
     // Opens, identifies and measures the device once: a block device the kernel lists
     // takes its identity and kind as the drive list gives them (INQUIRY through SCSI
     // pass-through only for a whole SCSI disk).
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     // A device opened by someone else (the system's disk service) as a read-only
     // descriptor, of which a duplicate is kept for the life of the disk (the path cannot
     // be reopened); path names it and identity is what the kernel told about it.
-    bool OpenDescriptor(int fd, const std::string& path, const DeviceIdentity& identity);
+    [[nodiscard]] bool OpenDescriptor(int fd, const std::string& path,
+                                      const DeviceIdentity& identity);
     void Close();
     bool IsOpen() const { return file_.IsOpen(); }
     const std::string& Path() const { return path_; }
@@ -35,9 +36,9 @@ public:
 
     std::int32_t GetAccessMethod() const override;
     std::int32_t GetDriveKind() override;
-    bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
-    bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
-                     std::uint32_t bufferSize) override;
+    [[nodiscard]] bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
+    [[nodiscard]] bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
+                                   std::uint32_t bufferSize) override;
     std::string DeviceNode() const override { return path_; }
 
 protected:

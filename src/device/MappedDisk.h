@@ -31,9 +31,9 @@ public:
     std::int32_t GetAccessMethod() const override { return inner_.GetAccessMethod(); }
     std::int32_t GetDriveKind() override { return inner_.GetDriveKind(); }
     bool GetIdentity(DeviceIdentity* out) override { return inner_.GetIdentity(out); }
-    bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
-    bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
-                     std::uint32_t bufferSize) override;
+    [[nodiscard]] bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
+    [[nodiscard]] bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
+                                   std::uint32_t bufferSize) override;
     std::uint32_t GetDriveLetters() override { return inner_.GetDriveLetters(); }
     std::uint32_t LookUpDriveLetters(std::int32_t* typeMismatch) override {
         return inner_.LookUpDriveLetters(typeMismatch);

@@ -51,10 +51,12 @@ bool ParsePartitionTable(Bytes sector, PartitionTable* table) {
     for (std::size_t i = 0; i < table->bootCode.size(); ++i)
         table->bootCode[i] = in.U8(i); // 0..443
     table->reserved = in.U16(444);     // 444
-    for (std::size_t k = 0; k < 4; ++k)
-        ParsePartitionEntry(
-            in.Slice(kPartitionSlotOffset + k * kPartitionSlotSize, kPartitionSlotSize),
-            &table->entries[k]);
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (!ParsePartitionEntry(
+                in.Slice(kPartitionSlotOffset + k * kPartitionSlotSize, kPartitionSlotSize),
+                &table->entries[k]))
+            return false;
+    }
     table->signature = in.U16(510); // 510
     return true;
 }

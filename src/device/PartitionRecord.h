@@ -42,9 +42,9 @@ inline constexpr std::uint16_t kBootSignature = 0xAA55;
 // taken as they are.
 bool IsPartitionTable(Bytes sector, std::uint32_t sectorSize);
 // Fails only when the slot is shorter than 16 bytes.
-bool ParsePartitionEntry(Bytes slot, PartitionEntry* entry);
+[[nodiscard]] bool ParsePartitionEntry(Bytes slot, PartitionEntry* entry);
 // Fails when the sector is shorter than 512 bytes; does not require the signature.
-bool ParsePartitionTable(Bytes sector, PartitionTable* table);
+[[nodiscard]] bool ParsePartitionTable(Bytes sector, PartitionTable* table);
 // Writes entry into table slot 0..3 of a sector buffer (for building test images).
 void PutPartitionEntry(std::span<std::uint8_t> sector, std::size_t slot,
                        const PartitionEntry& entry);

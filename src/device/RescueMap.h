@@ -33,7 +33,8 @@ struct RescueMapProblem {
 class RescueMap {
 public:
     // Parses a whole map file. False with the line and the reason when it is malformed.
-    static bool Parse(std::string_view text, RescueMap* map, RescueMapProblem* problem);
+    [[nodiscard]] static bool Parse(std::string_view text, RescueMap* map,
+                                    RescueMapProblem* problem);
 
     const std::vector<RescueBlock>& Blocks() const { return blocks_; }
     std::uint64_t CurrentPos() const { return currentPos_; }

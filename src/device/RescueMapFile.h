@@ -17,7 +17,7 @@ inline constexpr std::uint64_t kMaxRescueMapBytes = 256ull << 20;
 // Reads and parses the map at path for a disk of diskBytes, clipping it to the disk.
 // False with a message for the user (the file, and for a malformed map its line) in
 // *problem; *warning is set when the map was clipped.
-bool LoadRescueMap(const std::string& path, std::uint64_t diskBytes, RescueMap* map,
-                   std::string* problem, std::string* warning);
+[[nodiscard]] bool LoadRescueMap(const std::string& path, std::uint64_t diskBytes, RescueMap* map,
+                                 std::string* problem, std::string* warning);
 
 } // namespace vantrel

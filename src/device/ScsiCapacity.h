@@ -23,8 +23,8 @@ struct ScsiCapacity {
 };
 
 // Bytes 0-3 last LBA, 4-7 block size. False when fewer than 8 bytes are given.
-bool ParseReadCapacity10(Bytes data, ScsiCapacity& capacity);
+[[nodiscard]] bool ParseReadCapacity10(Bytes data, ScsiCapacity& capacity);
 // Bytes 0-7 last LBA, 8-11 block size. False when fewer than 12 bytes are given.
-bool ParseReadCapacity16(Bytes data, ScsiCapacity& capacity);
+[[nodiscard]] bool ParseReadCapacity16(Bytes data, ScsiCapacity& capacity);
 
 } // namespace vantrel

@@ -16,10 +16,10 @@ public:
     // INQUIRY.
     bool GetIdentity(DeviceIdentity* out) override;
     // READ CAPACITY(10), (16) when (10) overflows, track information when it reports 0.
-    bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
+    [[nodiscard]] bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
     // READ(10), or READ(16) for LBAs past 32 bits.
-    bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
-                     std::uint32_t bufferSize) override;
+    [[nodiscard]] bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
+                                   std::uint32_t bufferSize) override;
     // TEST UNIT READY.
     bool CheckReady() override;
 
@@ -44,7 +44,7 @@ protected:
     bool RunCommand(ScsiRequest& request);
 
 private:
-    bool ReadPiece(std::uint64_t lba, std::uint32_t blocks, std::uint8_t* buffer);
+    [[nodiscard]] bool ReadPiece(std::uint64_t lba, std::uint32_t blocks, std::uint8_t* buffer);
 
     std::uint8_t control_ = 0;
     std::uint8_t hostAdapter_ = kScsiAddressUnset;

@@ -17,6 +17,6 @@ void BuildTestUnitReady(ScsiRequest& request, std::uint8_t control);
 
 // Standard INQUIRY data. False when fewer than 36 bytes are given or all 36 are zero
 // (a transport that answers without a device leaves the buffer untouched).
-bool ParseInquiry(Bytes data, DeviceIdentity& identity);
+[[nodiscard]] bool ParseInquiry(Bytes data, DeviceIdentity& identity);
 
 } // namespace vantrel

@@ -27,11 +27,11 @@ public:
 
     // Opens with O_RDONLY | O_CLOEXEC. Returns false and leaves the handle closed on
     // failure; LastErrno() then tells why.
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     // Keeps a duplicate of a descriptor opened elsewhere (a disk service hands one over);
     // the caller keeps and closes its own. Refused unless the descriptor was opened
     // read-only: no handle on a source may ever allow writing.
-    bool OpenDuplicate(int fd);
+    [[nodiscard]] bool OpenDuplicate(int fd);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }
@@ -39,7 +39,7 @@ public:
 
     // Reads exactly size bytes at offset, retrying interrupted and short reads; false
     // when the whole range could not be read (an end of file inside it included).
-    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
+    [[nodiscard]] bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
 
     bool IsBlockDevice() const;
     bool IsRegularFile() const;

@@ -20,7 +20,7 @@ public:
 
     // Opens every segment of the image whose first segment is path. False with a message
     // (naming the segment at fault where there is one) in *problem.
-    bool Open(const std::string& path, std::string* problem);
+    [[nodiscard]] bool Open(const std::string& path, std::string* problem);
     void Close();
 
     const std::vector<std::string>& Segments() const { return segments_; }
@@ -37,9 +37,9 @@ public:
 
     std::int32_t GetAccessMethod() const override { return kAccessHandle; }
     std::int32_t GetDriveKind() override;
-    bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
-    bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
-                     std::uint32_t bufferSize) override;
+    [[nodiscard]] bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
+    [[nodiscard]] bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
+                                   std::uint32_t bufferSize) override;
     std::string DeviceNode() const override { return path_; }
 
 private:

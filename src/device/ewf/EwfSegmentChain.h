@@ -33,6 +33,7 @@ using EwfReadAt = std::function<bool(std::uint64_t offset, void* buffer, std::si
 
 // Walks the chain of a segment of fileSize bytes. False when the file header is not
 // an E01 segment's.
-bool ReadEwfSegment(const EwfReadAt& read, std::uint64_t fileSize, EwfSegmentInfo* info);
+[[nodiscard]] bool ReadEwfSegment(const EwfReadAt& read, std::uint64_t fileSize,
+                                  EwfSegmentInfo* info);
 
 } // namespace vantrel

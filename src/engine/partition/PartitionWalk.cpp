@@ -114,13 +114,13 @@ void ExpandWindow(DriveNode& node) {
         return;
     // Backup boot sectors are looked for only on a device without a table in sector 0 (a
     // superfloppy whose boot sector was damaged).
-    const bool isTable = IsPartitionTable(Bytes(sector), capacity.sectorSize);
+    PartitionTable table;
+    const bool isTable = IsPartitionTable(Bytes(sector), capacity.sectorSize) &&
+                         ParsePartitionTable(Bytes(sector), &table);
     const std::uint64_t length = window->WholeDevice() && !isTable ? capacity.lastLba + 1 : 0;
     if (AddVolume(node, window, 0, length, sector, capacity.sectorSize))
         return;
-    PartitionTable table;
     if (isTable) {
-        ParsePartitionTable(Bytes(sector), &table);
         if (window->WholeDevice() && HasProtectiveEntry(table)) {
             if (AddGptPartitions(node, *window))
                 return;

@@ -167,8 +167,10 @@ void ScanReadAhead::MarkSectors(Bytes sectors, std::vector<std::uint64_t>& marks
 Bytes ScanReadAhead::ReadDirect(std::uint64_t lba, std::uint32_t count, BadSectorList& bad) {
     const std::size_t bytes = std::size_t{count} * sectorSize_;
     staging_.assign(bytes, 0);
-    ReadSectorsChecked(*window_, lba, count, staging_.data(), static_cast<std::uint32_t>(bytes),
-                       bad);
+    // Unreadable sectors are listed in bad and searched as zeros; the scan goes on past
+    // them, so the overall result is not needed.
+    static_cast<void>(ReadSectorsChecked(*window_, lba, count, staging_.data(),
+                                         static_cast<std::uint32_t>(bytes), bad));
     if (marker_) {
         MarkSectors(staging_, stagingMarks_);
         marks_ = stagingMarks_;
@@ -224,9 +226,10 @@ void ScanReadAhead::ReadBlock(Block& block) {
     const std::uint32_t piece = std::max<std::uint32_t>(1, kRetryPieceBytes / sectorSize_);
     for (std::uint32_t done = 0; done < block.count;) {
         const std::uint32_t n = std::min(piece, block.count - done);
-        ReadSectorsChecked(*window_, block.lba + done, n,
-                           block.data.data() + std::size_t{done} * sectorSize_, n * sectorSize_,
-                           block.bad);
+        // As in ReadDirect: failures are in block.bad, the sectors zeros.
+        static_cast<void>(ReadSectorsChecked(*window_, block.lba + done, n,
+                                             block.data.data() + std::size_t{done} * sectorSize_,
+                                             n * sectorSize_, block.bad));
         done += n;
     }
 }

@@ -21,7 +21,8 @@ namespace vantrel {
 class FileDataSource {
 public:
     virtual ~FileDataSource() = default;
-    virtual bool Read(std::uint64_t offset, void* destination, std::size_t length) = 0;
+    [[nodiscard]] virtual bool Read(std::uint64_t offset, void* destination,
+                                    std::size_t length) = 0;
 };
 
 // FileEntry::entryId when the directory entry that describes a file is not known.
@@ -40,7 +41,7 @@ public:
     // Reads length bytes at readPosition and advances it. Fails as a whole (readPosition
     // unchanged) when length is 0, the range passes the size or the extents, or a sector
     // cannot be read.
-    virtual bool ReadNext(void* destination, std::size_t length);
+    [[nodiscard]] virtual bool ReadNext(void* destination, std::size_t length);
 
     // First step of every fill: frees resident data, clears every field, sets condition 4
     // and takes the window's sector size (failing without a usable capacity).
@@ -88,7 +89,8 @@ public:
     std::u16string originalFolder;
 
 private:
-    bool ReadSectorsOfFile(std::uint64_t first, std::uint64_t count, std::uint8_t* out);
+    [[nodiscard]] bool ReadSectorsOfFile(std::uint64_t first, std::uint64_t count,
+                                         std::uint8_t* out);
 };
 
 } // namespace vantrel

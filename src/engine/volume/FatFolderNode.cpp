@@ -49,7 +49,7 @@ std::u16string LabelFromRootDirectory(FileEntry& directory) {
 }
 
 // A made-up entry for a FAT32 root directory, which has none of its own.
-FatDirEntry RootEntry(std::uint32_t rootCluster) {
+bool MakeRootEntry(std::uint32_t rootCluster, FatDirEntry* entry) {
     std::array<std::uint8_t, kFatDirEntryBytes> slot{};
     std::fill_n(slot.begin(), 11, static_cast<std::uint8_t>(' '));
     const char* name = "ROOT";
@@ -57,9 +57,7 @@ FatDirEntry RootEntry(std::uint32_t rootCluster) {
     slot[11] = kFatAttrDirectory;
     PutLe(slot, 20, rootCluster >> 16, 2); // first cluster, high word
     PutLe(slot, 26, rootCluster & 0xFFFF, 2);
-    FatDirEntry entry;
-    ParseDirEntry(entry, Bytes(slot));
-    return entry;
+    return ParseDirEntry(*entry, Bytes(slot));
 }
 
 // A slot worth listing from a live folder's data: a short entry that is neither a fill
@@ -85,7 +83,9 @@ bool FatFolderNode::SetUpVolume(CDiskWindow* window, std::uint64_t volumeStart,
 
     if (record_->fatType == kFat32) {
         FatTable table(*window, *record_);
-        if (!FillFatFileEntry(directory_, table, RootEntry(record_->rootCluster)))
+        FatDirEntry root;
+        if (!MakeRootEntry(record_->rootCluster, &root) ||
+            !FillFatFileEntry(directory_, table, root))
             return false;
         directory_.name = bootLabel;
     } else {

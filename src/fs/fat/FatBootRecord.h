@@ -57,7 +57,7 @@ struct FatBootRecord {
 
 // Fills record (reset first) from a boot sector of at least 512 bytes. False, with the
 // record reset, when the buffer is shorter.
-bool ParseFatBootRecord(FatBootRecord& record, Bytes sector);
+[[nodiscard]] bool ParseFatBootRecord(FatBootRecord& record, Bytes sector);
 
 // True for a sector that carries a FAT boot record this reader can use: a jump
 // instruction, the 0x55AA signature, non-zero sector and cluster sizes, a FAT type by

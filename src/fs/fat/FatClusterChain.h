@@ -45,7 +45,7 @@ public:
     // The volume's sector size is a whole multiple of the device's (others are not read).
     bool Usable() const { return deviceSectorsPerSector_ != 0; }
     // False when the FAT sector cannot be read.
-    bool Entry(std::uint32_t cluster, std::uint32_t* value);
+    [[nodiscard]] bool Entry(std::uint32_t cluster, std::uint32_t* value);
 
     // Device sectors per volume sector.
     std::uint32_t DeviceSectorsPerSector() const { return deviceSectorsPerSector_; }
@@ -57,7 +57,7 @@ public:
     std::uint64_t ReadCount() const { return readCount_; }
 
 private:
-    bool Load(std::uint64_t fatSector, std::uint32_t count);
+    [[nodiscard]] bool Load(std::uint64_t fatSector, std::uint32_t count);
 
     CDiskWindow& window_;
     FatBootRecord record_;
@@ -73,6 +73,7 @@ private:
 // as many clusters as the file size needs plus one (a directory: 2 MiB); a FAT entry of
 // 0 replaces the runs by the contiguous reconstruction (a directory gets one cluster).
 // False only when the FAT could not be read.
-bool FollowClusterChain(FatTable& table, const FatDirEntry& entry, FatExtents* extents);
+[[nodiscard]] bool FollowClusterChain(FatTable& table, const FatDirEntry& entry,
+                                      FatExtents* extents);
 
 } // namespace vantrel

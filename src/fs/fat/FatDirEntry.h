@@ -53,7 +53,7 @@ struct FatDirEntry {
 };
 
 // Parses the first 32 bytes of slot into entry (longName cleared). False when shorter.
-bool ParseDirEntry(FatDirEntry& entry, Bytes slot);
+[[nodiscard]] bool ParseDirEntry(FatDirEntry& entry, Bytes slot);
 
 // Every test is false for a slot shorter than 32 bytes.
 bool IsDeleted(Bytes slot);

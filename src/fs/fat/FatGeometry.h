@@ -34,8 +34,8 @@ std::uint64_t FatSectorOfCluster(const FatBootRecord& record, std::uint32_t clus
 // Decodes the entry of cluster from buffer, which holds FatSectorOfCluster(cluster)
 // followed by the next FAT sector (a FAT12 entry may straddle the two). False when the
 // entry's bytes are not all inside the buffer or bytesPerSector is 0.
-bool ReadFatEntry(const FatBootRecord& record, std::uint32_t cluster, Bytes buffer,
-                  std::uint32_t* value);
+[[nodiscard]] bool ReadFatEntry(const FatBootRecord& record, std::uint32_t cluster, Bytes buffer,
+                                std::uint32_t* value);
 
 std::uint32_t MaskClusterValue(const FatBootRecord& record, std::uint32_t value);
 // Values at or above this end a chain.

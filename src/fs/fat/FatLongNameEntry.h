@@ -41,7 +41,7 @@ std::size_t SkipLongNameEntries(Bytes directory, std::size_t index, std::size_t 
 // run was left behind by a deleted file whose short slot was reused, and the entry is
 // returned with its short name only (still true). A deleted short entry has lost its
 // first name byte, so its checksum cannot be compared.
-bool AttachLongName(FatDirEntry& entry, Bytes directory, std::size_t index, std::size_t count,
-                    std::size_t* shortIndex);
+[[nodiscard]] bool AttachLongName(FatDirEntry& entry, Bytes directory, std::size_t index,
+                                  std::size_t count, std::size_t* shortIndex);
 
 } // namespace vantrel

@@ -15,9 +15,9 @@ namespace vantrel {
 // character of a deleted name, which the deletion overwrote, shows as '_'. Any other
 // byte that is neither a printable character nor a Shift-JIS pair also becomes '_'; more
 // than one such byte makes the name fail (false, name cleared).
-bool BuildShortName(const FatDirEntry& entry, std::u16string* name);
+[[nodiscard]] bool BuildShortName(const FatDirEntry& entry, std::u16string* name);
 
 // The long name when attached, else the short name. False when there is neither.
-bool FatDisplayName(const FatDirEntry& entry, std::u16string* name);
+[[nodiscard]] bool FatDisplayName(const FatDirEntry& entry, std::u16string* name);
 
 } // namespace vantrel

@@ -34,7 +34,8 @@ struct FatWalkLimits {
 // Calls visit for every entry except ".", ".." and volume labels, parents before their
 // children; entries whose name cannot be shown are passed over. visit returns false to
 // stop. Returns false when the root could not be read or a limit stopped the walk.
-bool WalkFatTree(FatVolume& volume, const std::function<bool(const FatTreeItem&)>& visit,
-                 const FatWalkLimits& limits = {});
+[[nodiscard]] bool WalkFatTree(FatVolume& volume,
+                               const std::function<bool(const FatTreeItem&)>& visit,
+                               const FatWalkLimits& limits = {});
 
 } // namespace vantrel

@@ -21,6 +21,6 @@ inline constexpr std::size_t kLznt1ChunkSize = 4096;
 // yields fewer than 4096 bytes, and the space after the stream's end, read as zeros.
 // False on a corrupt chunk (a body past the input, a back-reference before the chunk's
 // start, or more than 4096 bytes from one chunk); output is then unspecified.
-bool DecompressLznt1(Bytes input, std::span<std::uint8_t> output);
+[[nodiscard]] bool DecompressLznt1(Bytes input, std::span<std::uint8_t> output);
 
 } // namespace vantrel

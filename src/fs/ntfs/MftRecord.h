@@ -38,20 +38,20 @@ struct NtfsFileTimes {
 // Applies the fixups to record in place and loads its header and attributes. False when
 // the record is not "FILE" or its update sequence array does not fit; an attribute that
 // does not load is skipped. Fixup mismatches (torn writes) are counted, not refused.
-bool ParseMftRecord(std::span<std::uint8_t> record, std::uint64_t bytesPerCluster,
-                    MftRecordHeader* header, std::vector<NtfsAttribute>* attributes,
-                    FixupResult* fixups);
+[[nodiscard]] bool ParseMftRecord(std::span<std::uint8_t> record, std::uint64_t bytesPerCluster,
+                                  MftRecordHeader* header, std::vector<NtfsAttribute>* attributes,
+                                  FixupResult* fixups);
 
 class MftRecord {
 public:
-    bool Load(NtfsVolume& volume, std::uint64_t recordNumber);
+    [[nodiscard]] bool Load(NtfsVolume& volume, std::uint64_t recordNumber);
     // For records found by a raw scan: bytes as read from the disk (RecordSize long, or a
     // whole sector run); the volume supplies the geometry and later data reads.
-    bool LoadFromBytes(NtfsVolume& volume, std::uint64_t recordNumber,
-                       std::vector<std::uint8_t> bytes);
+    [[nodiscard]] bool LoadFromBytes(NtfsVolume& volume, std::uint64_t recordNumber,
+                                     std::vector<std::uint8_t> bytes);
     // The record that a raw scan found starting at window LBA lba, numbered by the MFT
     // map (RecordNumberAtLba).
-    bool LoadFromLba(NtfsVolume& volume, std::uint64_t lba);
+    [[nodiscard]] bool LoadFromLba(NtfsVolume& volume, std::uint64_t lba);
 
     bool IsLoaded() const { return volume_ != nullptr; }
     const MftRecordHeader& Header() const { return header_; }
@@ -70,8 +70,8 @@ public:
     // Copies length bytes at offset of the attribute's data into buffer. Sparse ranges
     // read as zeros and compressed units are decompressed. False when the range passes
     // the attribute's size, a read fails or a compressed unit is corrupt.
-    bool ReadAttributeData(const NtfsAttribute& attribute, std::uint64_t offset, std::size_t length,
-                           std::uint8_t* buffer);
+    [[nodiscard]] bool ReadAttributeData(const NtfsAttribute& attribute, std::uint64_t offset,
+                                         std::size_t length, std::uint8_t* buffer);
 
     // The name of the $FILE_NAME with the lowest attribute id, whatever its namespace.
     std::u16string FileName() const;
@@ -84,9 +84,9 @@ public:
 private:
     void FollowAttributeList(NtfsVolume& volume);
     void MergePieces(std::uint64_t bytesPerCluster);
-    bool ReadCompressed(const NtfsAttribute& attribute, std::uint64_t offset,
-                        std::span<std::uint8_t> out);
-    bool LoadUnit(const NtfsAttribute& attribute, std::uint64_t unit);
+    [[nodiscard]] bool ReadCompressed(const NtfsAttribute& attribute, std::uint64_t offset,
+                                      std::span<std::uint8_t> out);
+    [[nodiscard]] bool LoadUnit(const NtfsAttribute& attribute, std::uint64_t unit);
 
     NtfsVolume* volume_ = nullptr;
     std::uint64_t recordNumber_ = 0;

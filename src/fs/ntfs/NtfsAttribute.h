@@ -42,6 +42,7 @@ struct NtfsAttribute {
 // compressed data (whose units may end in sparse runs) and for pieces that start past VCN
 // 0; when they cover less, the size shrinks to what they cover. Runs count from VCN 0 of
 // the piece. False when the attribute cannot be loaded.
-bool LoadAttribute(Bytes attribute, std::uint64_t bytesPerCluster, NtfsAttribute* out);
+[[nodiscard]] bool LoadAttribute(Bytes attribute, std::uint64_t bytesPerCluster,
+                                 NtfsAttribute* out);
 
 } // namespace vantrel

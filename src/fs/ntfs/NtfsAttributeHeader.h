@@ -59,10 +59,10 @@ struct AttributeHeader {
 
 // Parses the common part and the form it announces. False when the common part, or the
 // resident (24) or non-resident (64) header, does not fit in the attribute.
-bool ParseAttributeHeader(Bytes attribute, AttributeHeader* out);
+[[nodiscard]] bool ParseAttributeHeader(Bytes attribute, AttributeHeader* out);
 
 // The resident value, when valueOffset + valueLength lies inside the attribute.
-bool ResidentValue(Bytes attribute, const AttributeHeader& header, Bytes* value);
+[[nodiscard]] bool ResidentValue(Bytes attribute, const AttributeHeader& header, Bytes* value);
 
 // The attribute's name; empty when unnamed or when it does not fit.
 std::u16string AttributeName(Bytes attribute, const AttributeHeader& header);

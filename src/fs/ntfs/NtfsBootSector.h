@@ -38,6 +38,6 @@ inline constexpr std::size_t kNtfsBootSectorSize = 512;
 // sectorSize is the size of the buffer the caller read.
 bool IsNtfsBootSector(Bytes sector, std::uint32_t sectorSize);
 // False when the buffer is shorter than 512 bytes; does not test the contents.
-bool ParseNtfsBootRecord(Bytes sector, NtfsBootRecord* out);
+[[nodiscard]] bool ParseNtfsBootRecord(Bytes sector, NtfsBootRecord* out);
 
 } // namespace vantrel

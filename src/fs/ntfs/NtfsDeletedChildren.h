@@ -26,8 +26,9 @@ struct NtfsDeletedChild {
 // The parent references (record and sequence, as stored) of the names of one record, when
 // the record is a base record that is not in use; false for anything else. Fixups are
 // applied to record in place.
-bool DeletedRecordParents(std::span<std::uint8_t> record, std::uint64_t bytesPerCluster,
-                          std::vector<std::uint64_t>* parentReferences);
+[[nodiscard]] bool DeletedRecordParents(std::span<std::uint8_t> record,
+                                        std::uint64_t bytesPerCluster,
+                                        std::vector<std::uint64_t>* parentReferences);
 
 // The sequence number a record gets when it is freed: one more, 0xFFFF wrapping to 1.
 std::uint16_t SequenceAfterFree(std::uint16_t sequence);

@@ -33,13 +33,13 @@ struct NtfsDirectoryEntry {
 // file without a name, a 48-byte $STANDARD_INFORMATION or $DATA, is left out. False when
 // the folder's record does not load, or its $INDEX_ROOT ($I30 when there is one) is
 // missing, not resident, shorter than its headers or not an index of file names.
-bool ListNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
-                       std::vector<NtfsDirectoryEntry>* out);
+[[nodiscard]] bool ListNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
+                                     std::vector<NtfsDirectoryEntry>* out);
 // The same walk handing each entry to visit, in index order, with its loaded record, so
 // that a caller building its own items does not load every record again.
 using NtfsDirectoryVisitor = std::function<void(const NtfsDirectoryEntry&, const MftRecord&)>;
-bool WalkNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
-                       const NtfsDirectoryVisitor& visit);
+[[nodiscard]] bool WalkNtfsDirectory(NtfsVolume& volume, std::uint64_t folderRecord,
+                                     const NtfsDirectoryVisitor& visit);
 
 // True when the record is a folder: it has an $INDEX_ROOT ($I30 when there is one) that
 // does not declare an index of something other than file names. $Secure, $ObjId and

@@ -26,9 +26,9 @@ public:
 
     // Loads record n; fails unless it has a non-empty name, a 48-byte
     // $STANDARD_INFORMATION and a $DATA attribute.
-    bool Open(NtfsVolume& volume, std::uint64_t recordNumber);
+    [[nodiscard]] bool Open(NtfsVolume& volume, std::uint64_t recordNumber);
     // The same for a record found by a raw scan at window LBA lba.
-    bool OpenAt(NtfsVolume& volume, std::uint64_t lba);
+    [[nodiscard]] bool OpenAt(NtfsVolume& volume, std::uint64_t lba);
 
     const MftRecord& Record() const { return record_; }
     std::uint64_t RecordNumber() const { return record_.RecordNumber(); }
@@ -43,7 +43,7 @@ public:
     const std::vector<NtfsExtent>& Extents() const;
     bool IsCompressed() const { return data_ && data_->IsCompressed(); }
 
-    bool Read(std::uint64_t offset, std::size_t length, std::uint8_t* buffer);
+    [[nodiscard]] bool Read(std::uint64_t offset, std::size_t length, std::uint8_t* buffer);
 
 private:
     bool Take();

@@ -39,6 +39,6 @@ struct FileNameValue {
 // nameLength != 0 and the value holds 66 + 2 * nameLength bytes.
 bool IsValidFileName(Bytes value);
 // False unless IsValidFileName.
-bool ParseFileNameValue(Bytes value, FileNameValue* out);
+[[nodiscard]] bool ParseFileNameValue(Bytes value, FileNameValue* out);
 
 } // namespace vantrel

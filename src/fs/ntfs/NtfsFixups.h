@@ -22,7 +22,7 @@ struct MultiSectorHeader {
     std::uint16_t usaCount = 0; // the sequence number plus one word per stride
 };
 
-bool ParseMultiSectorHeader(Bytes block, MultiSectorHeader* out);
+[[nodiscard]] bool ParseMultiSectorHeader(Bytes block, MultiSectorHeader* out);
 
 struct FixupResult {
     std::uint32_t applied = 0;    // strides whose end word matched and was restored
@@ -31,7 +31,7 @@ struct FixupResult {
 
 // Restores the stride end words in place. Strides beyond the block are ignored. False
 // when the array itself does not fit in the block; mismatches are not failures.
-bool ApplyFixups(std::span<std::uint8_t> block, std::uint16_t usaOffset, std::uint16_t usaCount,
-                 FixupResult* result = nullptr);
+[[nodiscard]] bool ApplyFixups(std::span<std::uint8_t> block, std::uint16_t usaOffset,
+                               std::uint16_t usaCount, FixupResult* result = nullptr);
 
 } // namespace vantrel

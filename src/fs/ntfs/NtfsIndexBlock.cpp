@@ -13,8 +13,8 @@ bool ParseIndexBlock(std::span<std::uint8_t> block, IndexBlockHeader* header, By
     if (!IsIndexBlock(view))
         return false;
     IndexBlockHeader h;
-    ParseMultiSectorHeader(view, &h.multiSector);
-    if (!ApplyFixups(block, h.multiSector.usaOffset, h.multiSector.usaCount, fixups))
+    if (!ParseMultiSectorHeader(view, &h.multiSector) ||
+        !ApplyFixups(block, h.multiSector.usaOffset, h.multiSector.usaCount, fixups))
         return false;
     const ByteReader r(view);
     h.logSequence = r.U64(8);

@@ -29,7 +29,7 @@ bool IsIndexBlock(Bytes block);
 // Applies the block's fixups in place, parses its header and returns its entry area
 // (from 24 + entriesOffset to the end of the block). False when the block is not an
 // index block, its update sequence array does not fit, or the entries start outside it.
-bool ParseIndexBlock(std::span<std::uint8_t> block, IndexBlockHeader* header, Bytes* entries,
-                     FixupResult* fixups = nullptr);
+[[nodiscard]] bool ParseIndexBlock(std::span<std::uint8_t> block, IndexBlockHeader* header,
+                                   Bytes* entries, FixupResult* fixups = nullptr);
 
 } // namespace vantrel

@@ -24,7 +24,7 @@ struct IndexHeader {
     std::uint8_t flags = 0;
 };
 
-bool ParseIndexHeader(Bytes data, std::size_t offset, IndexHeader* out);
+[[nodiscard]] bool ParseIndexHeader(Bytes data, std::size_t offset, IndexHeader* out);
 
 struct IndexRootHeader {
     std::uint32_t indexedType = 0; // 0x30 for folders
@@ -35,7 +35,7 @@ struct IndexRootHeader {
 };
 
 // The $INDEX_ROOT value: the root header and its index header (32 bytes).
-bool ParseIndexRoot(Bytes value, IndexRootHeader* out);
+[[nodiscard]] bool ParseIndexRoot(Bytes value, IndexRootHeader* out);
 
 struct IndexEntry {
     std::uint64_t fileReference = 0;
@@ -51,7 +51,7 @@ struct IndexEntry {
 
 // One entry at offset: a 16-byte header, a length of at least 16 that fits, a key inside
 // the entry, and room for the sub-node VCN when the entry has one.
-bool ParseIndexEntry(Bytes entries, std::size_t offset, IndexEntry* out);
+[[nodiscard]] bool ParseIndexEntry(Bytes entries, std::size_t offset, IndexEntry* out);
 
 // The entries from the start of entries up to and including the last entry, or up to the
 // first entry that does not parse.

@@ -41,7 +41,7 @@ struct MftRecordHeader {
 // "FILE" and the 48 header bytes present.
 bool IsMftRecord(Bytes record);
 // False unless IsMftRecord.
-bool ParseMftRecordHeader(Bytes record, MftRecordHeader* out);
+[[nodiscard]] bool ParseMftRecordHeader(Bytes record, MftRecordHeader* out);
 
 // The 48-bit record number and the 16-bit sequence of a file reference.
 inline std::uint64_t ReferenceRecord(std::uint64_t reference) {

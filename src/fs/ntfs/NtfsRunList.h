@@ -20,7 +20,7 @@ struct DecodedRun {
 
 // One run at offset. False at the end marker (header byte 0), when a field width is above
 // 8, or when the run does not fit in the list.
-bool DecodeRun(Bytes runList, std::size_t offset, DecodedRun* out);
+[[nodiscard]] bool DecodeRun(Bytes runList, std::size_t offset, DecodedRun* out);
 
 struct NtfsRun {
     std::uint64_t vcn = 0;      // first virtual cluster of the run

@@ -23,6 +23,6 @@ struct StandardInformationValue {
 };
 
 // False when the value is shorter than 48 bytes.
-bool ParseStandardInformation(Bytes value, StandardInformationValue* out);
+[[nodiscard]] bool ParseStandardInformation(Bytes value, StandardInformationValue* out);
 
 } // namespace vantrel

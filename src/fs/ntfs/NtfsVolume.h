@@ -23,14 +23,15 @@ class NtfsVolume {
 public:
     // GetCapacity of the window, then the boot sector at volumeStart must pass
     // IsNtfsBootSector and describe a usable geometry.
-    bool Open(CDiskWindow& window, std::uint64_t volumeStart) {
+    [[nodiscard]] bool Open(CDiskWindow& window, std::uint64_t volumeStart) {
         return Open(window, volumeStart, volumeStart);
     }
     // The same with the boot sector read from bootCopyLba (the backup in the last sector).
-    bool Open(CDiskWindow& window, std::uint64_t volumeStart, std::uint64_t bootCopyLba);
+    [[nodiscard]] bool Open(CDiskWindow& window, std::uint64_t volumeStart,
+                            std::uint64_t bootCopyLba);
     // For a volume description built by a scan when no boot sector was found.
-    bool OpenWithBootRecord(CDiskWindow& window, std::uint64_t volumeStart,
-                            const NtfsBootRecord& boot);
+    [[nodiscard]] bool OpenWithBootRecord(CDiskWindow& window, std::uint64_t volumeStart,
+                                          const NtfsBootRecord& boot);
 
     bool IsOpen() const { return window_ != nullptr; }
     CDiskWindow& Window() const { return *window_; }
@@ -53,11 +54,11 @@ public:
     std::uint64_t RecordNumberAtLba(std::uint64_t lba) const;
 
     // The $VOLUME_NAME of record 3. False when the record or the attribute is missing.
-    bool ReadVolumeLabel(std::u16string* label);
+    [[nodiscard]] bool ReadVolumeLabel(std::u16string* label);
 
     // Reads record n's RecordSize bytes, as stored (fixups not applied): through the MFT
     // map when record 0 gave one, else by the contiguous rule.
-    bool ReadRecord(std::uint64_t recordNumber, std::vector<std::uint8_t>* out);
+    [[nodiscard]] bool ReadRecord(std::uint64_t recordNumber, std::vector<std::uint8_t>* out);
     bool IsMftMapped() const { return !mftRuns_.empty(); }
     const std::vector<NtfsRun>& MftRuns() const { return mftRuns_; }
     // Records the map covers; 0 without a map.
@@ -65,10 +66,11 @@ public:
 
     // Reads out.size() bytes at a byte offset of the data described by runs (clusters);
     // sparse runs read as zeros. False past the runs' end or on a failed read.
-    bool ReadRunData(const std::vector<NtfsRun>& runs, std::uint64_t offset,
-                     std::span<std::uint8_t> out);
+    [[nodiscard]] bool ReadRunData(const std::vector<NtfsRun>& runs, std::uint64_t offset,
+                                   std::span<std::uint8_t> out);
     // Reads bytes starting byteOffset bytes after window LBA lba.
-    bool ReadBytes(std::uint64_t lba, std::uint64_t byteOffset, std::span<std::uint8_t> out);
+    [[nodiscard]] bool ReadBytes(std::uint64_t lba, std::uint64_t byteOffset,
+                                 std::span<std::uint8_t> out);
     std::vector<NtfsExtent> RunsToExtents(const std::vector<NtfsRun>& runs) const;
 
 private:

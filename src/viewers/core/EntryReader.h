@@ -21,7 +21,7 @@ public:
     virtual std::uint64_t Size() const = 0;
     virtual std::u16string Name() const = 0;
     // Reads count bytes at offset; false unless all of them could be read.
-    virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) = 0;
+    [[nodiscard]] virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) = 0;
 };
 
 class MemoryEntryReader : public EntryReader {
@@ -30,7 +30,7 @@ public:
         : bytes_(std::move(bytes)), name_(std::move(name)) {}
     std::uint64_t Size() const override { return bytes_.size(); }
     std::u16string Name() const override { return name_; }
-    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override;
+    [[nodiscard]] bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override;
 
 private:
     std::vector<std::uint8_t> bytes_;
@@ -43,7 +43,7 @@ public:
     explicit FileEntryReader(FileEntry& entry) : entry_(entry) {}
     std::uint64_t Size() const override;
     std::u16string Name() const override;
-    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override;
+    [[nodiscard]] bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override;
 
 private:
     FileEntry& entry_;

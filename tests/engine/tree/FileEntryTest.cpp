@@ -25,8 +25,8 @@ struct Disk {
     explicit Disk(std::uint64_t sectors, std::uint32_t sectorSize = 512)
         : memory(PatternBytes(sectors, sectorSize), sectorSize), faulty(memory),
           bytesPerSector(sectorSize) {
-        window.Open(&faulty, 0, 0);
-        window.GetCapacity(nullptr, nullptr);
+        EXPECT_TRUE(window.Open(&faulty, 0, 0));
+        EXPECT_TRUE(window.GetCapacity(nullptr, nullptr));
     }
     std::uint8_t At(std::uint64_t lba, std::uint64_t offset) {
         return memory.Bytes()[lba * bytesPerSector + offset];

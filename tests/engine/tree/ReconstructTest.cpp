@@ -70,7 +70,7 @@ std::vector<std::u16string> FileNames(const ResultNode& node) {
 
 struct ScanArea {
     ScanArea() : disk(1000, 512) {
-        window.Open(&disk, 0, 0);
+        EXPECT_TRUE(window.Open(&disk, 0, 0));
         EXPECT_TRUE(node.SetUp(&window, 0, ~0ull));
     }
     void Reconstruct() {
@@ -93,7 +93,7 @@ struct ScanArea {
 TEST(ScanResultNode, SetUpChecksTheRangeAgainstTheWindow) {
     MemoryDisk disk(100, 512);
     CDiskWindow window;
-    window.Open(&disk, 0, 0);
+    ASSERT_TRUE(window.Open(&disk, 0, 0));
     ScanResultNode node;
     EXPECT_FALSE(node.SetUp(&window, 1, ~0ull)) << "all ones only from the start";
     EXPECT_FALSE(node.SetUp(&window, 90, 11));

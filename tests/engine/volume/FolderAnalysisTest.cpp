@@ -38,8 +38,7 @@ std::unique_ptr<MemoryDisk> LoadImage(const std::string& script, std::uint64_t s
 
 struct Volume {
     explicit Volume(CDiskDevice& device) {
-        window.Open(&device, 0, 0);
-        ok = root.SetUpVolume(&window, 0);
+        ok = window.Open(&device, 0, 0) && root.SetUpVolume(&window, 0);
     }
     CDiskWindow window;
     FatFolderNode root;

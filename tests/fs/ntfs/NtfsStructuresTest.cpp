@@ -110,7 +110,7 @@ TEST(NtfsAttributeWalk, SplitsRecordInOrderAndStopsAtBadLengths) {
                             .Resident(0x10, 0, StandardInformationBytes(1, 2, 3))
                             .Resident(0x30, 2, FileNameValueBytes(5, u"a.txt"))
                             .Build();
-    ApplyFixups(record, 48, 3);
+    ASSERT_TRUE(ApplyFixups(record, 48, 3));
     const std::uint16_t offset = ByteReader(record).U16(20);
     auto pieces = SplitAttributes(record, offset);
     ASSERT_EQ(pieces.size(), 2u);

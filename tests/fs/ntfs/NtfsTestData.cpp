@@ -3,6 +3,7 @@
 #include "platform/ByteReader.h"
 
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace vantrel::testing {
 
@@ -251,7 +252,7 @@ TestVolume::TestVolume(std::uint32_t bytesPerSector, std::uint8_t sectorsPerClus
     boot[68] = 1;
     Put(boot, 510, 0xAA55, 2);
     PutBytes(0, boot);
-    window_.Open(disk_.get(), 0, 0);
+    EXPECT_TRUE(window_.Open(disk_.get(), 0, 0));
 }
 
 void TestVolume::PutBytes(std::uint64_t offset, const ByteVector& bytes) {
