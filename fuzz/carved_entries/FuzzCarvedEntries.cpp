@@ -16,14 +16,8 @@ using namespace vantrel::fuzzing;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 64 * 1024)
         return 0;
-    static const std::vector<std::uint8_t> base = FuzzVolumeBytes();
-    static FuzzDisk disk(base);
-    std::vector<std::uint8_t>& bytes = disk.Bytes();
-    std::copy(base.begin(), base.end(), bytes.begin());
+    FuzzDisk& disk = FuzzDiskWithRecords(data, size);
     const std::size_t recordBytes = std::min<std::size_t>(size, 1024);
-    const std::size_t mft = kFuzzMftCluster * 512;
-    for (std::size_t n = 0; n < 64; ++n)
-        std::copy_n(data, recordBytes, bytes.begin() + static_cast<std::ptrdiff_t>(mft + n * 1024));
 
     std::vector<std::uint8_t> record(data, data + recordBytes);
     NtfsRecordEntry entry;

@@ -22,16 +22,8 @@ using namespace vantrel::fuzzing;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 64 * 1024)
         return 0;
-    // One disk for all runs, restored each time: a fresh half-megabyte per run costs more
-    // than the parsing under test.
-    static const std::vector<std::uint8_t> base = FuzzVolumeBytes();
-    static FuzzDisk disk(base);
+    FuzzDisk& disk = FuzzDiskWithRecords(data, size);
     std::vector<std::uint8_t>& bytes = disk.Bytes();
-    std::copy(base.begin(), base.end(), bytes.begin());
-    const std::size_t recordBytes = std::min<std::size_t>(size, 1024);
-    const std::size_t mft = kFuzzMftCluster * 512;
-    for (std::size_t n = 0; n < 64; ++n)
-        std::copy_n(data, recordBytes, bytes.begin() + static_cast<std::ptrdiff_t>(mft + n * 1024));
     if (size > 1024)
         std::copy_n(data + 1024, std::min<std::size_t>(size - 1024, bytes.size() - 200 * 512),
                     bytes.begin() + 200 * 512);

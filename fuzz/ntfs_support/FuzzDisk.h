@@ -59,4 +59,19 @@ inline std::vector<std::uint8_t> FuzzVolumeBytes() {
     return bytes;
 }
 
+// One disk for all runs, restored to the volume each time with the input's first 1024 bytes
+// in every record slot (so record 0 also decides the MFT map): a fresh half-megabyte per run
+// costs more than the parsing under test.
+inline FuzzDisk& FuzzDiskWithRecords(const std::uint8_t* data, std::size_t size) {
+    static const std::vector<std::uint8_t> base = FuzzVolumeBytes();
+    static FuzzDisk disk(base);
+    std::vector<std::uint8_t>& bytes = disk.Bytes();
+    std::copy(base.begin(), base.end(), bytes.begin());
+    const std::size_t recordBytes = std::min<std::size_t>(size, 1024);
+    const std::size_t mft = kFuzzMftCluster * 512;
+    for (std::size_t n = 0; n < 64; ++n)
+        std::copy_n(data, recordBytes, bytes.begin() + static_cast<std::ptrdiff_t>(mft + n * 1024));
+    return disk;
+}
+
 } // namespace vantrel::fuzzing
