@@ -2,6 +2,7 @@
 // frame's routing played by TestFrame. Screenshots of the expanded tree, the guidance
 // panels and the scan screen during a scan.
 
+#include "../TreeLookup.h"
 #include "Fixtures.h"
 #include "TestFrame.h"
 #include "app/browse/Commands.h"
@@ -24,6 +25,7 @@
 
 using namespace vantrel;
 using namespace vantrel::testing;
+using vantrel::test::ChildLabelled;
 
 namespace {
 
@@ -33,15 +35,6 @@ void Screenshot(QWidget& widget, const QString& name) {
         return;
     QDir().mkpath(folder);
     QVERIFY(widget.grab().save(folder + u'/' + name + QStringLiteral(".png")));
-}
-
-FolderTreeItem* ChildLabelled(FolderTreeItem* item, const QString& prefix) {
-    if (!item)
-        return nullptr;
-    for (const auto& child : item->Children())
-        if (child->Label().startsWith(prefix))
-            return child.get();
-    return nullptr;
 }
 
 QStringList Column(const QAbstractItemModel& model, int column) {

@@ -5,6 +5,7 @@
 // past the image's end each say so.
 
 #include "../Screenshot.h"
+#include "../TreeLookup.h"
 #include "CliRunner.h"
 #include "Fixtures.h"
 #include "app/browse/BrowseScreen.h"
@@ -27,18 +28,10 @@
 
 using namespace vantrel;
 using namespace vantrel::testing;
+using vantrel::test::ChildLabelled;
 namespace fs = std::filesystem;
 
 namespace {
-
-FolderTreeItem* ChildLabelled(FolderTreeItem* item, const QString& prefix) {
-    if (!item)
-        return nullptr;
-    for (const auto& child : item->Children())
-        if (child->Label().startsWith(prefix))
-            return child.get();
-    return nullptr;
-}
 
 // "name: condition" of each file in the volume's Documents folder, once the tree shows
 // the drive whose name holds imageName; empty when it never does.
