@@ -115,6 +115,9 @@ void ScanConsole::Run(TreeItemRecord& record, RequestQueue& queue, const ResultN
             continue;
         }
         const bool logLine = request->Message() == msg::kLogLine;
+        // The worker's last message: waiting out the poll for it to end would cost up to
+        // 100 ms on every scan.
+        const bool finished = request->Message() == msg::kScanFinished;
         {
             std::lock_guard payload(request->PayloadLock());
             Handle(*request, area);
@@ -124,6 +127,8 @@ void ScanConsole::Run(TreeItemRecord& record, RequestQueue& queue, const ResultN
             UiRequest::CompleteAll(request);
         else
             UiRequest::Complete(request);
+        if (finished)
+            break;
     }
     Clear();
     err_ << std::flush;
