@@ -8,6 +8,7 @@
 #include "engine/signature/SignatureCarver.h"
 #include "engine/signature/TextRules.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -70,6 +71,30 @@ void CompareSummarisedText(Bytes bytes, std::size_t sectorSize) {
     }
 }
 
+// The byte rule the fast run length must agree with, one character at a time.
+std::size_t TextRunByBytes(Bytes b) {
+    std::size_t i = 0;
+    while (i < b.size()) {
+        if (b.size() - i >= 2 && IsTextLeadByte(b[i]) && IsTextTrailByte(b[i + 1]))
+            i += 2;
+        else if (IsSingleTextByte(b[i]))
+            ++i;
+        else
+            break;
+    }
+    return i;
+}
+
+// The marker search must find what trying every offset finds.
+EndMarkerHit EndMarkerByOffsets(Bytes bytes, std::size_t offsetCount, FileKind kind) {
+    for (std::size_t offset = 0; offset < std::min(offsetCount, bytes.size()); ++offset) {
+        const std::size_t length = FindEndMarker(bytes.subspan(offset), kind);
+        if (length != 0)
+            return {true, offset, length};
+    }
+    return {};
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -82,11 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto kind = static_cast<FileKind>(k);
         const std::size_t marker = FindEndMarker(bytes, kind);
         Check(marker <= size);
-        const EndMarkerHit hit = SearchEndMarker(bytes, size, kind);
-        Check(!hit.found || hit.End() <= size);
+        const std::size_t offsets = size == 0 ? 0 : size - data[0] % size;
+        const EndMarkerHit hit = SearchEndMarker(bytes, offsets, kind);
+        const EndMarkerHit expected = EndMarkerByOffsets(bytes, offsets, kind);
+        Check(hit.found == expected.found && hit.offset == expected.offset &&
+              hit.length == expected.length && (!hit.found || hit.End() <= size));
         (void)IsNewFileStart(bytes, kind);
     }
-    Check(TextRunLength(bytes) <= size);
+    for (std::size_t from = 0; from < std::min<std::size_t>(size, 17); ++from)
+        Check(TextRunLength(bytes.subspan(from)) == TextRunByBytes(bytes.subspan(from)));
     (void)IsTextRun(bytes);
     (void)TextEndsInSector(bytes);
     (void)IsHtmlDocument(bytes);

@@ -2,9 +2,14 @@
 
 #include "engine/signature/TextRules.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vantrel {
 
@@ -222,6 +227,65 @@ FileStart FirstMatch(Bytes window, KindMask mask, const TextRunQuery& isTextRun)
     return {};
 }
 
+// The two bytes every end marker of a kind begins with (FindEndMarker): a pair is far
+// rarer than its first byte alone (0xFF or 0x00 in compressed data), so candidates are
+// looked for by pairs.
+struct MarkerLead {
+    bool any = false;
+    std::uint8_t first = 0;
+    std::uint8_t second = 0;
+};
+
+MarkerLead EndMarkerLead(FileKind kind) {
+    switch (kind) {
+    case FileKind::Gif:
+        return {true, 0x00, 0x3B};
+    case FileKind::Mpg:
+    case FileKind::Png:
+        return {true, 0x00, 0x00};
+    case FileKind::Jpg:
+        return {true, 0xFF, 0xD9};
+    case FileKind::Mid:
+        return {true, 0xFF, 0x2F};
+    case FileKind::Mp3:
+        return {true, 'T', 'A'};
+    case FileKind::Ai:
+    case FileKind::Pdf:
+        return {true, '%', '%'};
+    case FileKind::Zip:
+        return {true, 'P', 'K'};
+    default:
+        return {};
+    }
+}
+
+// First offset in [from, limit) where `first` is followed by `second`, or limit; needs
+// limit < bytes.size() so that the byte after each offset is there.
+std::size_t FindBytePair(Bytes bytes, std::size_t from, std::size_t limit, std::uint8_t first,
+                         std::uint8_t second) {
+    const std::uint8_t* data = bytes.data();
+    std::size_t offset = from;
+#if defined(__SSE2__)
+    const __m128i firsts = _mm_set1_epi8(static_cast<char>(first));
+    const __m128i seconds = _mm_set1_epi8(static_cast<char>(second));
+    // 16 offsets at a time while the byte after the last of them is there.
+    while (offset < limit && bytes.size() - offset >= 17) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + offset));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + offset + 1));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(here, firsts), _mm_cmpeq_epi8(next, seconds))));
+        if (mask != 0)
+            return std::min(limit, offset + static_cast<std::size_t>(std::countr_zero(mask)));
+        offset += 16;
+    }
+#endif
+    for (; offset < limit; ++offset) {
+        if (data[offset] == first && data[offset + 1] == second)
+            return offset;
+    }
+    return limit;
+}
+
 bool IgnoresTextInside(FileKind open) {
     return open == FileKind::Pdf || open == FileKind::Ai || open == FileKind::Eps ||
            open == FileKind::Mp3;
@@ -331,43 +395,16 @@ std::size_t FindEndMarker(Bytes bytes, FileKind kind) {
 }
 
 EndMarkerHit SearchEndMarker(Bytes bytes, std::size_t offsetCount, FileKind kind) {
-    int first = -1;
-    switch (kind) {
-    case FileKind::Gif:
-    case FileKind::Mpg:
-    case FileKind::Png:
-        first = 0x00;
-        break;
-    case FileKind::Jpg:
-    case FileKind::Mid:
-        first = 0xFF;
-        break;
-    case FileKind::Mp3:
-        first = 'T';
-        break;
-    case FileKind::Ai:
-    case FileKind::Pdf:
-        first = '%';
-        break;
-    case FileKind::Zip:
-        first = 'P';
-        break;
-    default:
+    const MarkerLead lead = EndMarkerLead(kind);
+    // No marker is shorter than four bytes, so none starts at the last byte.
+    if (!lead.any || bytes.size() < 2)
         return {};
-    }
-    if (offsetCount > bytes.size())
-        offsetCount = bytes.size();
-    const std::uint8_t* base = bytes.data();
-    std::size_t offset = 0;
-    while (offset < offsetCount) {
-        const void* hit = std::memchr(base + offset, first, offsetCount - offset);
-        if (hit == nullptr)
-            break;
-        offset = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - base);
+    const std::size_t limit = std::min(offsetCount, bytes.size() - 1);
+    for (std::size_t offset = FindBytePair(bytes, 0, limit, lead.first, lead.second);
+         offset < limit; offset = FindBytePair(bytes, offset + 1, limit, lead.first, lead.second)) {
         const std::size_t length = FindEndMarker(bytes.subspan(offset), kind);
         if (length != 0)
             return {true, offset, length};
-        ++offset;
     }
     return {};
 }

@@ -68,7 +68,8 @@ struct EndMarkerHit {
 
 // First end marker of `kind` starting at one of the offsets 0 .. offsetCount - 1 of
 // `bytes`; the marker itself may run on past those offsets up to the end of `bytes`.
-// Jumps between candidate first bytes with memchr, so a sector is searched quickly.
+// Looks for the marker's first two bytes 16 offsets at a time, so a sector is searched
+// quickly.
 EndMarkerHit SearchEndMarker(Bytes bytes, std::size_t offsetCount, FileKind kind);
 
 } // namespace vantrel

@@ -226,3 +226,41 @@ TEST(SignatureDatabase, SearchFindsTheFirstMarkerStartingInRange) {
     EXPECT_FALSE(SearchEndMarker(bytes, 64, FileKind::Bmp).found);
     EXPECT_FALSE(SearchEndMarker(Prefix(bytes, 33), 1000, FileKind::Jpg).found);
 }
+
+// The search skips 16 offsets at a time; it must still find what trying every offset
+// finds, for every kind, with markers and near misses at every alignment and range end.
+TEST(SignatureDatabase, SearchAgreesWithTryingEveryOffset) {
+    const std::string markers[] = {std::string("\xFF\xD9\0\0", 4),
+                                   std::string("\0\x3B\0\0", 4),
+                                   std::string("\xFF\x2F\0\0\0", 5),
+                                   std::string("\0\0\x01\xB9\0\0", 6),
+                                   std::string("\0\0\0\0IEND\xAE\x42\x60\x82\0\0\0\0", 16),
+                                   std::string("%%EOF\r\n\0\0\0", 10),
+                                   std::string("PK\x05\x06", 4) + std::string(20, '\0'),
+                                   "TAG"};
+    std::uint32_t seed = 2026;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int round = 0; round < 400; ++round) {
+        ByteVector bytes(next() % 300);
+        for (auto& byte : bytes)
+            byte = next() % 2 ? static_cast<std::uint8_t>(next()) : (next() % 2 ? 0xFF : 0x00);
+        for (unsigned planted = next() % 4; planted > 0 && bytes.size() > 24; --planted) {
+            const std::string& marker = markers[next() % std::size(markers)];
+            const std::size_t at = next() % (bytes.size() - marker.size() + 1);
+            // Sometimes cut short by one byte: a near miss.
+            std::memcpy(bytes.data() + at, marker.data(), marker.size() - next() % 2);
+        }
+        const std::size_t offsets = next() % (bytes.size() + 20);
+        for (int k = 1; k <= kFileKindCount; ++k) {
+            const auto kind = static_cast<FileKind>(k);
+            EndMarkerHit expected;
+            for (std::size_t o = 0; o < std::min(offsets, bytes.size()) && !expected.found; ++o)
+                if (const std::size_t length = FindEndMarker(Bytes(bytes).subspan(o), kind))
+                    expected = {true, o, length};
+            const EndMarkerHit hit = SearchEndMarker(bytes, offsets, kind);
+            ASSERT_EQ(hit.found, expected.found) << round << " " << k;
+            ASSERT_EQ(hit.offset, expected.offset) << round << " " << k;
+            ASSERT_EQ(hit.length, expected.length) << round << " " << k;
+        }
+    }
+}

@@ -112,7 +112,7 @@ TEST(TextRules, RunLengthAgreesWithTheByteRule) {
     };
     const std::uint8_t rare[] = {0x7F, 0x1F, 0x00, 0x80, 0xA0, 0xFD, 0x82, 0x09, 0x0D, 0x0A, 0xB5};
     for (int trial = 0; trial < 2000; ++trial) {
-        std::vector<std::uint8_t> bytes(next() % 80);
+        std::vector<std::uint8_t> bytes(next() % 160);
         for (auto& byte : bytes) {
             const unsigned pick = next() % 100;
             if (pick < 85)
