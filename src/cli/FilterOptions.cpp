@@ -61,6 +61,11 @@ const std::vector<std::string>& PolicyValueOptions() {
     return options;
 }
 
+const std::vector<std::string>& PolicyFlagOptions() {
+    static const std::vector<std::string> options = {"--no-hash"};
+    return options;
+}
+
 std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -105,6 +110,7 @@ bool ReadFilterOptions(const ArgParser& parser, ScanSettings* settings, std::str
 }
 
 bool ReadPolicyOptions(const ArgParser& parser, RecoverPolicy* policy, std::string* error) {
+    policy->hashFiles = !parser.Flag("--no-hash");
     if (!ParseQuestionMode(parser.Value("--overwrite", "ask"), "all", "never", &policy->overwrite))
         *error = "--overwrite には ask、all、never のどれかを指定してください";
     else if (!ParseQuestionMode(parser.Value("--on-error", "ask"), "continue", "stop",
@@ -132,6 +138,9 @@ const char kPolicyOptionsHelp[] =
     "  --overwrite ask|all|never    同じ名前のファイルがあるとき（既定 ask）\n"
     "  --on-error ask|continue|stop 回収に失敗したとき（既定 ask）\n"
     "  --fat-limit ask|cut|skip     FAT の回収先に 4GB 以上のファイルを回収するとき（既定 ask）\n"
+    "  --no-hash                    manifest.jsonl に SHA-256 を書きません（SHA-256 の計算は\n"
+    "                               コピーより遅いことがあり、省くと大きなファイルが速く\n"
+    "                               回収できます）\n"
     "ask は端末で確認します。端末がないときは安全な答え（上書きしない、続行する、4GB 以上は\n"
     "回収しない）を選び、そのことを表示します。\n";
 

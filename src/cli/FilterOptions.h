@@ -17,6 +17,8 @@ const std::vector<std::string>& FilterValueOptions();
 const std::vector<std::string>& FilterFlagOptions();
 // Options of the salvage questions (--overwrite, --on-error, --fat-limit).
 const std::vector<std::string>& PolicyValueOptions();
+// Flags of the salvage (--no-hash).
+const std::vector<std::string>& PolicyFlagOptions();
 
 // a followed by b.
 std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<std::string>& b);

@@ -45,7 +45,8 @@ int RunRecover(const std::vector<std::string>& args) {
     // --allow-same-filesystem is still accepted: writing beside an image is always allowed.
     ArgParser parser(
         args, Joined(Joined({"--to", kMapOption}, PolicyValueOptions()), FilterValueOptions()),
-        Joined({"--all", "--allow-same-filesystem"}, FilterFlagOptions()));
+        Joined(Joined({"--all", "--allow-same-filesystem"}, FilterFlagOptions()),
+               PolicyFlagOptions()));
     if (parser.WantsHelp()) {
         std::cout << Commands().at("recover").usage;
         return kExitOk;
@@ -133,8 +134,8 @@ const CommandRegistrar kRecover{{
         "フォルダの回収では、ls と同じフィルタを通るファイルとフォルダだけを回収します。\n"
         "NODE で直接指定したファイルは、フィルタにかかわらず回収します。\n" +
         kFilterOptionsHelp +
-        "DIR/manifest.jsonl に各ファイルの結果と SHA-256 を書きます。Ctrl-C で、書き込み中の\n"
-        "ファイルを残さずに中止します。\n" +
+        "DIR/manifest.jsonl に各ファイルの結果と（--no-hash がなければ）SHA-256 を書きます。\n"
+        "Ctrl-C で、書き込み中のファイルを残さずに中止します。\n" +
         kExitCodesHelp,
     RunRecover,
 }};

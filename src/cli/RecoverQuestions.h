@@ -17,6 +17,7 @@ struct RecoverPolicy {
     QuestionMode onError = QuestionMode::Ask;   // --on-error ask|continue|stop
     QuestionMode fatLimit = QuestionMode::Ask;  // --fat-limit ask|cut|skip
     bool terminal = false;                      // standard input is a terminal
+    bool hashFiles = true;                      // off with --no-hash
 };
 
 // Parses one option value against its three words (ask, then the yes-to-all word, then

@@ -63,6 +63,7 @@ bool RunSalvageSession(SalvageJob& job, const RecoverPolicy& policy, ResultNode*
     TreeItemRecord record(&queue, &queue);
     record.SetNode(node);
     RecoverProgress progress(err, StderrIsTerminal(), TerminalColumns());
+    job.hashFiles = policy.hashFiles;
     if (!StartSalvage(record, job))
         return false;
     bool stopAsked = false;

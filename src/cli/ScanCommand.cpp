@@ -48,7 +48,8 @@ int RunScan(const std::vector<std::string>& args) {
     ArgParser parser(args,
                      Joined(Joined({"--method", "--recover-to", kMapOption}, PolicyValueOptions()),
                             FilterValueOptions()),
-                     Joined({"--json", "--allow-same-filesystem"}, FilterFlagOptions()));
+                     Joined(Joined({"--json", "--allow-same-filesystem"}, FilterFlagOptions()),
+                            PolicyFlagOptions()));
     if (parser.WantsHelp()) {
         std::cout << Commands().at("scan").usage;
         return kExitOk;
@@ -154,7 +155,7 @@ const CommandRegistrar kScan{{
         "                  \"original_folder\" が付きます\n"
         "  --recover-to DIR  見つかったもの（フィルタを通るもの）を DIR に回収し、\n"
         "                  DIR/manifest.jsonl を書きます\n"
-        "回収の確認（--recover-to のとき）:\n" +
+        "回収のオプション（--recover-to のとき）:\n" +
         std::string(kPolicyOptionsHelp) + kFilterOptionsHelp +
         "ログ（日時、対象、内容）と進行状況は標準エラーに出力します。Ctrl-C でスキャンを止め、\n"
         "それまでに見つかったものを表示します。何も見つからなかったときも終了コードは 1 です。\n" +

@@ -160,6 +160,30 @@ TEST(RecoverCommand, SecondRunWithoutATerminalKeepsFilesAndSaysWhy) {
     EXPECT_EQ(ReadAll(readme), FixtureContent("readme", 100));
 }
 
+// --no-hash: the same files and manifest lines, only without their digests.
+TEST(RecoverCommand, NoHashLeavesTheDigestsOut) {
+    const fs::path image = FatImage("fat16_volume.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path hashed = ScratchDir("recover-hashed") / "out";
+    const fs::path plain = ScratchDir("recover-no-hash") / "out";
+    ASSERT_EQ(Recover({image.string(), "--all", "--to", hashed.string()}).status, 0);
+    const RecoverRun run = Recover({image.string(), "--all", "--to", plain.string(), "--no-hash"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto withDigests = ManifestLines(hashed);
+    const auto lines = ManifestLines(plain);
+    ASSERT_EQ(lines.size(), withDigests.size());
+    for (const auto& [path, line] : lines) {
+        SCOPED_TRACE(path);
+        ASSERT_EQ(withDigests.count(path), 1u);
+        const std::string& full = withDigests.at(path);
+        const std::size_t digest = full.find(",\"sha256\":");
+        ASSERT_NE(digest, std::string::npos);
+        EXPECT_EQ(line, full.substr(0, digest) + "}");
+        EXPECT_EQ(full.substr(digest + 11, 64), Sha256Of(plain / path));
+    }
+}
+
 TEST(RecoverCommand, ChosenNodesByDisplayPathAndId) {
     const fs::path image = FatImage("fat16_volume.sh");
     if (image.empty())

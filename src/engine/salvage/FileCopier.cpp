@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace vantrel {
 
@@ -95,15 +96,16 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
         return outcome;
     };
 
-    // Two halves: one is read and written while the other is still being hashed.
     const std::size_t piece = std::max<std::size_t>(task.pieceBytes, 512);
-    if (buffer.size() < 2 * piece)
-        buffer.resize(2 * piece);
-    PipelinedHash hash(task.byteCount);
+    std::optional<PipelinedHash> hash;
+    if (task.hash)
+        hash.emplace(task.byteCount, piece, buffer);
+    else if (buffer.size() < piece)
+        buffer.resize(piece);
     entry.readPosition = 0;
     std::uint64_t done = 0;
-    for (std::size_t half = 0; done < task.byteCount; half ^= 1) {
-        std::uint8_t* data = buffer.data() + half * piece;
+    while (done < task.byteCount) {
+        std::uint8_t* data = hash ? hash->NextBuffer() : buffer.data();
         const auto length =
             static_cast<std::size_t>(std::min<std::uint64_t>(piece, task.byteCount - done));
         if (!entry.ReadNext(data, length)) {
@@ -112,9 +114,11 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
                                                        std::to_string(done) + " バイト目から）");
             outcome.zeroFilledBytes += ReadSectorBySector(entry, done, data, length);
         }
+        // Hashed while it is written: both only read the buffer.
+        if (hash)
+            hash->Add(length);
         if (!file.Write(data, length))
             return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
-        hash.Add(data, length);
         done += length;
         outcome.bytesWritten = done;
         if (task.afterPiece && !task.afterPiece(done))
@@ -147,7 +151,8 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
         outcome.warning =
             "フォルダをディスクに書き出せませんでした（" + ErrnoText(syncError) + "）";
     outcome.result = CopyResult::Done;
-    outcome.sha256 = hash.FinishHex();
+    if (hash)
+        outcome.sha256 = hash->FinishHex();
     return outcome;
 }
 

@@ -18,8 +18,8 @@ enum class CopyResult { Done, Failed, Stopped };
 
 struct CopyOutcome {
     CopyResult result = CopyResult::Failed;
-    std::string error; // UTF-8, for Failed and Stopped
-    std::string sha256;
+    std::string error;  // UTF-8, for Failed and Stopped
+    std::string sha256; // empty when the task asked for none
     std::uint64_t bytesWritten = 0;
     // Bytes written as zeros because their sectors were never read (a rescue map's holes).
     std::uint64_t zeroFilledBytes = 0;
@@ -34,6 +34,9 @@ struct CopyTask {
     std::uint64_t byteCount = 0; // the entry's size, or less when the file is cut
     bool replaceExisting = false;
     std::size_t pieceBytes = 1 << 20;
+    // SHA-256 of the bytes written; leaving it out makes a large file cost little more
+    // than copying it where hashing is slower than the copy.
+    bool hash = true;
     // Asked again just before an existing file is replaced; false keeps it.
     std::function<bool(const std::filesystem::path& path)> mayReplace;
     // After every piece, with the bytes done; false stops the copy.

@@ -2,8 +2,13 @@
 
 namespace vantrel {
 
-PipelinedHash::PipelinedHash(std::uint64_t totalBytes) {
-    if (totalBytes >= kThreadBytes)
+PipelinedHash::PipelinedHash(std::uint64_t totalBytes, std::size_t pieceBytes,
+                             std::vector<std::uint8_t>& storage)
+    : pieceBytes_(pieceBytes), buffers_(totalBytes >= kThreadBytes ? kRingBuffers : 1) {
+    if (storage.size() < buffers_ * pieceBytes_)
+        storage.resize(buffers_ * pieceBytes_);
+    storage_ = storage.data();
+    if (buffers_ > 1)
         worker_ = std::thread([this] { Work(); });
 }
 
@@ -14,33 +19,35 @@ PipelinedHash::~PipelinedHash() {
         std::lock_guard lock(mutex_);
         stop_ = true;
     }
-    changed_.notify_all();
+    added_.notify_one();
     worker_.join();
 }
 
-void PipelinedHash::WaitIdle(std::unique_lock<std::mutex>& lock) {
-    changed_.wait(lock, [this] { return !busy_; });
+std::uint8_t* PipelinedHash::NextBuffer() {
+    if (!worker_.joinable())
+        return storage_;
+    std::unique_lock lock(mutex_);
+    hashed_.wait(lock, [this] { return addedCount_ - hashedCount_ < buffers_; });
+    return storage_ + (addedCount_ % buffers_) * pieceBytes_;
 }
 
-void PipelinedHash::Add(const std::uint8_t* data, std::size_t size) {
+void PipelinedHash::Add(std::size_t size) {
     if (!worker_.joinable()) {
-        hash_.Update(data, size);
+        hash_.Update(storage_, size);
         return;
     }
     {
-        std::unique_lock lock(mutex_);
-        WaitIdle(lock);
-        pending_ = data;
-        pendingSize_ = size;
-        busy_ = true;
+        std::lock_guard lock(mutex_);
+        sizes_[addedCount_ % buffers_] = size;
+        ++addedCount_;
     }
-    changed_.notify_all();
+    added_.notify_one();
 }
 
 std::string PipelinedHash::FinishHex() {
     if (worker_.joinable()) {
         std::unique_lock lock(mutex_);
-        WaitIdle(lock);
+        hashed_.wait(lock, [this] { return hashedCount_ == addedCount_; });
     }
     return hash_.FinishHex();
 }
@@ -48,16 +55,16 @@ std::string PipelinedHash::FinishHex() {
 void PipelinedHash::Work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return busy_ || stop_; });
-        if (!busy_)
-            return; // stopped with nothing left to hash
-        const std::uint8_t* data = pending_;
-        const std::size_t size = pendingSize_;
+        added_.wait(lock, [this] { return hashedCount_ < addedCount_ || stop_; });
+        if (stop_)
+            return; // finished, or the file was abandoned: what is left is not needed
+        const std::size_t slot = hashedCount_ % buffers_;
+        const std::size_t size = sizes_[slot];
         lock.unlock();
-        hash_.Update(data, size);
+        hash_.Update(storage_ + slot * pieceBytes_, size);
         lock.lock();
-        busy_ = false;
-        changed_.notify_all();
+        ++hashedCount_;
+        hashed_.notify_one();
     }
 }
 

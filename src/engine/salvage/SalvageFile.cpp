@@ -136,6 +136,7 @@ void SalvageRun::RecoverFile(FileEntry& entry, const ResultNode* parent,
         task.byteCount = byteCount;
         task.replaceExisting = replace;
         task.pieceBytes = job_.pieceBytes;
+        task.hash = job_.hashFiles;
         task.mayReplace = [this](const std::filesystem::path& path) { return !IsSourceFile(path); };
         task.afterPiece = [this](std::uint64_t done) {
             PostProgress(done, false);

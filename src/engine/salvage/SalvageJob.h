@@ -83,6 +83,8 @@ struct SalvageJob {
     ScanSettings filter;
     // Write destination/manifest.jsonl (the name is then kept free of recovered files).
     bool writeManifest = false;
+    // Give every file written its SHA-256 in the manifest.
+    bool hashFiles = true;
     // Adds the final job state to the end line of the log.
     bool detailMode = false;
     // Whether a folder lies on a FAT file system (files limited below 4 GB); tests

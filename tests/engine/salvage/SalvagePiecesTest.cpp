@@ -200,8 +200,8 @@ TEST(DestinationDevice, ImageFileSourceAllowsItsOwnFileSystem) {
     EXPECT_FALSE(IsFatFileSystem(scratch.string()));
 }
 
-// A file large enough to be hashed on its own thread, in pieces that reuse two buffers:
-// the digest is that of the bytes written, as for a small file.
+// A file large enough to be hashed on its own thread, in pieces that go round the ring of
+// buffers many times: the digest is that of the bytes written, as for a small file.
 TEST(FileCopier, LargeFileHashedWhileWrittenMatchesItsBytes) {
     std::string bytes(PipelinedHash::kThreadBytes + 12345, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -219,6 +219,13 @@ TEST(FileCopier, LargeFileHashedWhileWrittenMatchesItsBytes) {
     whole.Update(bytes.data(), bytes.size());
     EXPECT_EQ(copy.sha256, whole.FinishHex());
     EXPECT_TRUE(ReadWholeFile(task.folder / "big.bin") == bytes);
+
+    task.finalName = "plain.bin";
+    task.hash = false;
+    const CopyOutcome plain = CopyEntryToFile(*entry, task, buffer);
+    ASSERT_EQ(plain.result, CopyResult::Done) << plain.error;
+    EXPECT_TRUE(plain.sha256.empty());
+    EXPECT_TRUE(ReadWholeFile(task.folder / "plain.bin") == bytes);
 }
 
 TEST(OutputFile, NeverWritesThroughALinkAndRenameKeepsWhatExistsUnlessAsked) {
