@@ -1,5 +1,6 @@
 #include "engine/scan/NtfsScanMethod.h"
 
+#include "engine/scan/NtfsSectorMarks.h"
 #include "engine/scan/NtfsVolumeGuess.h"
 #include "engine/volume/NtfsFileFill.h"
 #include "engine/volume/NtfsFolderNode.h"
@@ -17,23 +18,10 @@ namespace {
 
 constexpr std::size_t kSelfRecordBytes = 512;
 
-// Sector marks: what the search and the detection test every sector for.
-constexpr std::uint64_t kMarkRecord = 1;
-constexpr std::uint64_t kMarkBootSector = 2;
-constexpr std::uint64_t kMarkSelfRecord = 4;
-
 } // namespace
 
-SectorMarker NtfsScanMethod::SectorMarks() const {
-    const std::uint32_t sectorSize = SectorSize();
-    return [sectorSize](Bytes sector) {
-        std::uint64_t mark = IsMftRecord(sector) ? kMarkRecord : 0;
-        if (IsNtfsBootSector(sector, sectorSize))
-            mark |= kMarkBootSector;
-        if (IsMftSelfRecord(sector))
-            mark |= kMarkSelfRecord;
-        return mark;
-    };
+BlockMarker NtfsScanMethod::BlockMarks() const {
+    return MarkNtfsSectors;
 }
 
 void NtfsScanMethod::Reset() {
@@ -58,9 +46,12 @@ StepResult NtfsScanMethod::SearchStep() {
             const Bytes sector = ChunkSector(i);
             const std::uint64_t lba = RangeStart() + position_ + i;
             const std::uint64_t mark = ChunkMark(i);
-            const bool found = (mark & kMarkBootSector)
+            // The MFT's own record is looked for among record starts only, here rather
+            // than in the marks: a search usually ends at the boot sector in LBA 0.
+            const bool found = (mark & kNtfsMarkBootSector)
                                    ? TryBootSector(lba)
-                                   : (mark & kMarkSelfRecord) && TryMftRecord(sector, lba);
+                                   : (mark & kNtfsMarkRecord) && IsMftSelfRecord(sector) &&
+                                         TryMftRecord(sector, lba);
             if (found) {
                 position_ = 0; // detection covers the whole range again
                 return kStepComplete;
@@ -128,9 +119,9 @@ StepResult NtfsScanMethod::DetectStep() {
         const std::uint32_t count = ReadChunk();
         for (std::uint32_t i = 0; i < count; ++i) {
             std::uint64_t recordNumber = 0;
-            if ((ChunkMark(i) & kMarkRecord) &&
+            if ((ChunkMark(i) & kNtfsMarkRecord) &&
                 RecordNumberAt(RangeStart() + position_ + i, &recordNumber))
-                TakeRecord(recordNumber);
+                TakeRecord(recordNumber, i, count);
         }
         position_ += count;
     }
@@ -139,9 +130,16 @@ StepResult NtfsScanMethod::DetectStep() {
     return position_;
 }
 
-void NtfsScanMethod::TakeRecord(std::uint64_t recordNumber) {
+void NtfsScanMethod::TakeRecord(std::uint64_t recordNumber, std::uint32_t sector,
+                                std::uint32_t count) {
+    if (!FirstMeeting(recordNumber))
+        return;
     MftRecord record;
-    if (!FirstMeeting(recordNumber) || !record.Load(*volume_, recordNumber))
+    std::vector<std::uint8_t> bytes;
+    const bool loaded = RecordInChunk(recordNumber, sector, count, &bytes)
+                            ? record.LoadFromBytes(*volume_, recordNumber, std::move(bytes))
+                            : record.Load(*volume_, recordNumber);
+    if (!loaded)
         return;
     if (IsNtfsFolder(record)) {
         auto folder = std::make_unique<NtfsFolderNode>();
@@ -194,6 +192,47 @@ bool NtfsScanMethod::RecordNumberAt(std::uint64_t lba, std::uint64_t* recordNumb
         }
     }
     *recordNumber = volume.LbaToRecordNumber(lba);
+    return true;
+}
+
+bool NtfsScanMethod::RecordInChunk(std::uint64_t recordNumber, std::uint32_t sector,
+                                   std::uint32_t count, std::vector<std::uint8_t>* bytes) const {
+    // Only where reading the record through the MFT's map would read these very sectors
+    // (as NtfsVolume::ReadRecord finds its run): one run holds the whole record, none of
+    // its sectors failed to read, and it ends inside the chunk. Anything else, damaged
+    // fields included, is read as before.
+    const NtfsVolume& volume = *volume_;
+    const std::uint64_t recordBytes = volume.RecordSize();
+    const std::uint64_t sectorSize = volume.SectorSize();
+    const std::uint64_t clusterBytes = volume.BytesPerCluster();
+    std::uint64_t offset = 0;
+    if (!volume.IsMftMapped() || recordBytes == 0 || clusterBytes == 0 ||
+        sectorSize != SectorSize() || recordNumber >= volume.MappedRecordCount() ||
+        __builtin_mul_overflow(recordNumber, recordBytes, &offset))
+        return false;
+    const std::vector<NtfsRun>& runs = volume.MftRuns();
+    auto run = std::upper_bound(runs.begin(), runs.end(), offset / clusterBytes,
+                                [](std::uint64_t vcn, const NtfsRun& r) { return vcn < r.vcn; });
+    if (run == runs.begin())
+        return false;
+    --run;
+    std::uint64_t runStart = 0;
+    std::uint64_t runBytes = 0;
+    if (run->sparse || run->lcn < 0 || __builtin_mul_overflow(run->vcn, clusterBytes, &runStart) ||
+        __builtin_mul_overflow(run->clusters, clusterBytes, &runBytes) || offset < runStart ||
+        offset - runStart >= runBytes || recordBytes > runBytes - (offset - runStart) ||
+        (offset - runStart) % sectorSize != 0)
+        return false;
+    const std::uint64_t lba = RangeStart() + position_ + sector;
+    const std::uint64_t first = volume.ClusterToLba(static_cast<std::uint64_t>(run->lcn));
+    const std::uint64_t sectors = (recordBytes + sectorSize - 1) / sectorSize;
+    if (first > lba || lba - first != (offset - runStart) / sectorSize || sectors > count - sector)
+        return false;
+    for (std::uint64_t i = 0; i < sectors; ++i)
+        if (badSectors_.Contains(lba + i))
+            return false;
+    const Bytes chunk = ChunkFrom(sector, static_cast<std::uint32_t>(sectors));
+    bytes->assign(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(recordBytes));
     return true;
 }
 

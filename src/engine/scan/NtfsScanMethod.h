@@ -25,7 +25,7 @@ public:
     const std::shared_ptr<NtfsVolume>& Volume() const { return volume_; }
 
 protected:
-    SectorMarker SectorMarks() const override;
+    BlockMarker BlockMarks() const override;
 
 private:
     bool TryVolume(std::shared_ptr<NtfsVolume> volume);
@@ -35,7 +35,11 @@ private:
     // sector lies in it, otherwise by the contiguous rule. False for a sector inside the
     // map that is not the first of a record.
     bool RecordNumberAt(std::uint64_t lba, std::uint64_t* recordNumber) const;
-    void TakeRecord(std::uint64_t recordNumber);
+    // The record that starts at sector `sector` of the chunk last read (count sectors).
+    void TakeRecord(std::uint64_t recordNumber, std::uint32_t sector, std::uint32_t count);
+    // The record's bytes from the chunk, when they are what the MFT's map would read.
+    bool RecordInChunk(std::uint64_t recordNumber, std::uint32_t sector, std::uint32_t count,
+                       std::vector<std::uint8_t>* bytes) const;
     // True the first time a record number is met.
     bool FirstMeeting(std::uint64_t recordNumber);
 

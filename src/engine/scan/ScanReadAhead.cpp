@@ -11,15 +11,35 @@ namespace {
 // back to single sectors, so that a bad sector costs no more reads than a scan's own
 // 32 KiB reads did.
 constexpr std::uint32_t kRetryPieceBytes = 32768;
+// A waiting side is woken when this many blocks are ready for it (or room for them).
+constexpr std::uint64_t kWakeBlocks = 2;
+static_assert(kWakeBlocks < kReadAheadBlocks);
 
 } // namespace
+
+BlockMarker MarkEachSector(SectorMarker marker) {
+    if (!marker)
+        return {};
+    return [marker = std::move(marker)](Bytes sectors, std::uint32_t sectorSize,
+                                        std::span<std::uint64_t> marks) {
+        const std::size_t count = marks.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            // Most tests stop within a sector's first bytes: ask for the next sectors'
+            // first bytes early, since a block read on the other core is not in this
+            // one's cache.
+            if (i + 4 < count)
+                __builtin_prefetch(sectors.data() + (i + 4) * sectorSize);
+            marks[i] = marker(sectors.subspan(i * sectorSize, sectorSize));
+        }
+    };
+}
 
 ScanReadAhead::~ScanReadAhead() {
     Detach();
 }
 
 void ScanReadAhead::Attach(CDiskWindow& window, std::uint32_t sectorSize, std::uint64_t first,
-                           std::uint64_t end, SectorMarker marker) {
+                           std::uint64_t end, BlockMarker marker) {
     Detach();
     window_ = &window;
     sectorSize_ = sectorSize == 0 ? 512 : sectorSize;
@@ -49,6 +69,8 @@ void ScanReadAhead::Release() {
     running_ = false;
     started_ = false;
     waiting_ = false;
+    markWaiting_ = false;
+    readerWaiting_ = false;
     ++generation_;
     base_ = head_ = tail_ = 0;
     for (Block& block : blocks_) {
@@ -92,12 +114,18 @@ Bytes ScanReadAhead::Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList
     const std::uint64_t lastBlock = (lba + count - 1 - base_) / blockSectors_;
     if (firstBlock > head_) {
         head_ = firstBlock; // the blocks before are done with: room to read ahead
-        wake_.notify_all();
+        if (readerWaiting_ && kReadAheadBlocks - (tail_ - head_) >= kWakeBlocks)
+            wake_.notify_one();
     }
     if (tail_ <= lastBlock) {
+        // One block more than needed where there is room and range for it: the scan is
+        // then woken once for the two.
+        const std::uint64_t lastInRange = (end_ - 1 - base_) / blockSectors_;
+        wanted_ =
+            std::min({lastBlock + kWakeBlocks - 1, lastInRange, head_ + kReadAheadBlocks - 1});
+        wanted_ = std::max(wanted_, lastBlock);
         waiting_ = true;
-        wanted_ = lastBlock;
-        ready_.wait(lock, [&] { return tail_ > lastBlock; });
+        ready_.wait(lock, [&] { return tail_ > wanted_; });
         waiting_ = false;
     }
     if (marker_) {
@@ -121,13 +149,13 @@ Bytes ScanReadAhead::Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList
     if (firstBlock == lastBlock) {
         if (marker_)
             marks_ = std::span<const std::uint64_t>(head.marks).subspan(sector, count);
-        return Bytes(head.data.data() + offset, bytes);
+        return Bytes(head.data.get() + offset, bytes);
     }
     const Block& next = blocks_[lastBlock % kReadAheadBlocks];
-    const std::size_t part = head.data.size() - offset;
+    const std::size_t part = std::size_t{head.count} * sectorSize_ - offset;
     staging_.resize(bytes);
-    std::memcpy(staging_.data(), head.data.data() + offset, part);
-    std::memcpy(staging_.data() + part, next.data.data(), bytes - part);
+    std::memcpy(staging_.data(), head.data.get() + offset, part);
+    std::memcpy(staging_.data() + part, next.data.get(), bytes - part);
     if (marker_) {
         stagingMarks_.assign(head.marks.begin() + static_cast<std::ptrdiff_t>(sector),
                              head.marks.end());
@@ -144,24 +172,19 @@ void ScanReadAhead::EnsureMarked(std::unique_lock<std::mutex>& lock, std::uint64
     if (block.marking == Marking::None) {
         block.marking = Marking::Under;
         lock.unlock();
-        MarkSectors(block.data, block.marks);
+        MarkSectors(BlockBytes(block), block.marks);
         lock.lock();
         block.marking = Marking::Done;
         return;
     }
+    markWaiting_ = true;
     ready_.wait(lock, [&] { return block.marking == Marking::Done; });
+    markWaiting_ = false;
 }
 
 void ScanReadAhead::MarkSectors(Bytes sectors, std::vector<std::uint64_t>& marks) const {
-    const std::size_t count = sectors.size() / sectorSize_;
-    marks.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        // Most tests stop within a sector's first bytes: ask for the next sectors' first
-        // bytes early, since a block read on the other core is not in this one's cache.
-        if (i + 4 < count)
-            __builtin_prefetch(sectors.data() + (i + 4) * sectorSize_);
-        marks[i] = marker_(sectors.subspan(i * sectorSize_, sectorSize_));
-    }
+    marks.resize(sectors.size() / sectorSize_);
+    marker_(sectors, sectorSize_, marks);
 }
 
 Bytes ScanReadAhead::ReadDirect(std::uint64_t lba, std::uint32_t count, BadSectorList& bad) {
@@ -180,10 +203,15 @@ Bytes ScanReadAhead::ReadDirect(std::uint64_t lba, std::uint32_t count, BadSecto
 
 void ScanReadAhead::Run() {
     std::unique_lock lock(mutex_);
+    const auto canGoOn = [&] {
+        return stop_ || BlockStart(tail_) >= end_ || tail_ - head_ < kReadAheadBlocks;
+    };
     for (;;) {
-        wake_.wait(lock, [&] {
-            return stop_ || BlockStart(tail_) >= end_ || tail_ - head_ < kReadAheadBlocks;
-        });
+        if (!canGoOn()) {
+            readerWaiting_ = true;
+            wake_.wait(lock, canGoOn);
+            readerWaiting_ = false;
+        }
         if (stop_ || BlockStart(tail_) >= end_) {
             running_ = false;
             return;
@@ -205,22 +233,26 @@ void ScanReadAhead::Run() {
         const bool markHere = marker_ && !(waiting_ && n <= wanted_);
         if (markHere)
             block.marking = Marking::Under;
-        ready_.notify_all();
+        if (waiting_ && tail_ > wanted_)
+            ready_.notify_one();
         if (!markHere)
             continue;
         lock.unlock();
-        MarkSectors(block.data, block.marks);
+        MarkSectors(BlockBytes(block), block.marks);
         lock.lock();
         block.marking = Marking::Done;
-        ready_.notify_all();
+        if (markWaiting_)
+            ready_.notify_one();
     }
 }
 
 void ScanReadAhead::ReadBlock(Block& block) {
     const std::size_t bytes = std::size_t{block.count} * sectorSize_;
-    block.data.resize(bytes);
+    if (!block.data)
+        block.data = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t{blockSectors_} *
+                                                                    sectorSize_);
     block.bad.Clear();
-    if (window_->ReadSectors(block.lba, block.count, block.data.data(),
+    if (window_->ReadSectors(block.lba, block.count, block.data.get(),
                              static_cast<std::uint32_t>(bytes)))
         return;
     const std::uint32_t piece = std::max<std::uint32_t>(1, kRetryPieceBytes / sectorSize_);
@@ -228,7 +260,7 @@ void ScanReadAhead::ReadBlock(Block& block) {
         const std::uint32_t n = std::min(piece, block.count - done);
         // As in ReadDirect: failures are in block.bad, the sectors zeros.
         static_cast<void>(ReadSectorsChecked(*window_, block.lba + done, n,
-                                             block.data.data() + std::size_t{done} * sectorSize_,
+                                             block.data.get() + std::size_t{done} * sectorSize_,
                                              n * sectorSize_, block.bad));
         done += n;
     }

@@ -10,7 +10,9 @@
 // before (a marker): each block is then marked, one value per sector, by whichever
 // thread gets to it first — the reader right after reading it, while it is still in that
 // core's cache, or the scan when it has caught up and would otherwise wait — so that the
-// testing is shared between two cores.
+// testing is shared between two cores. Each side wakes the other only when that one
+// waits, and then for two blocks at a time: a wake-up costs about as much as testing a
+// block.
 
 #include "device/DiskWindow.h"
 #include "platform/ByteReader.h"
@@ -19,6 +21,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <thread>
@@ -31,6 +34,12 @@ inline constexpr std::uint32_t kReadAheadBlocks = 4;
 
 // One sector's mark; it must depend on the sector's bytes alone (it runs on either thread).
 using SectorMarker = std::function<std::uint64_t(Bytes sector)>;
+// The marks of a run of whole sectors, marks[i] for sector i: the same rule, one call per
+// block rather than per sector.
+using BlockMarker =
+    std::function<void(Bytes sectors, std::uint32_t sectorSize, std::span<std::uint64_t> marks)>;
+// A block marker that asks marker for each sector in turn; empty when marker is.
+BlockMarker MarkEachSector(SectorMarker marker);
 
 class ScanReadAhead {
 public:
@@ -42,7 +51,7 @@ public:
     // Window sectors [first, end) of `window` are what Fetch will be asked for. Reads
     // nothing yet: the thread starts at the first Fetch.
     void Attach(CDiskWindow& window, std::uint32_t sectorSize, std::uint64_t first,
-                std::uint64_t end, SectorMarker marker = {});
+                std::uint64_t end, BlockMarker marker = {});
     // Stops the thread (after the read under way) and frees the blocks.
     void Detach();
     // The same, staying attached: a later Fetch starts reading again.
@@ -64,7 +73,8 @@ private:
     struct Block {
         std::uint64_t lba = 0;
         std::uint32_t count = 0;
-        std::vector<std::uint8_t> data;
+        // Not cleared when allocated: every byte is read over (or zeroed when unreadable).
+        std::unique_ptr<std::uint8_t[]> data;
         BadSectorList bad;
         Marking marking = Marking::None;
         std::vector<std::uint64_t> marks;
@@ -80,13 +90,16 @@ private:
     void RestartAt(std::uint64_t lba);
     Bytes ReadDirect(std::uint64_t lba, std::uint32_t count, BadSectorList& bad);
     std::uint64_t BlockStart(std::uint64_t seq) const { return base_ + seq * blockSectors_; }
+    Bytes BlockBytes(const Block& block) const {
+        return Bytes(block.data.get(), std::size_t{block.count} * sectorSize_);
+    }
 
     CDiskWindow* window_ = nullptr;
     std::uint32_t sectorSize_ = 512;
     std::uint32_t blockSectors_ = 0;
     std::uint64_t first_ = 0;
     std::uint64_t end_ = 0;
-    SectorMarker marker_;
+    BlockMarker marker_;
 
     std::mutex mutex_;
     std::condition_variable wake_;  // the reader: room for a block, a restart or a stop
@@ -99,10 +112,12 @@ private:
     std::uint64_t head_ = 0;
     std::uint64_t tail_ = 0;
     std::uint64_t generation_ = 0;
-    // The block the scan is waiting to be read, if it is: the reader leaves that one to
-    // the scan to mark and goes on reading.
+    // The last block the scan is waiting to be read, if it is: the reader leaves those to
+    // the scan to mark, goes on reading, and wakes it once that one is read.
     std::uint64_t wanted_ = 0;
     bool waiting_ = false;
+    bool markWaiting_ = false;   // the scan waits for the reader to finish marking a block
+    bool readerWaiting_ = false; // the reader waits for room
     bool stop_ = false;
     bool started_ = false; // a first Fetch has set base_
     bool running_ = false; // the thread has not ended (it ends at the end of the range)

@@ -32,7 +32,7 @@ bool SectorScanMethod::Attach(ScanResultNode& node) {
     rangeStart_ = start;
     rangeLength_ = length;
     chunkSectors_ = chunkSectors;
-    readAhead_.Attach(*window, sectorSize, start, start + length, SectorMarks());
+    readAhead_.Attach(*window, sectorSize, start, start + length, BlockMarks());
     chunk_ = {};
     position_ = 0;
     return true;

@@ -64,6 +64,9 @@ protected:
     // A per-sector test that depends on nothing the scan found, worked out for every
     // sector on whichever of two threads is free (ScanReadAhead); none by default.
     virtual SectorMarker SectorMarks() const { return {}; }
+    // The same test over a block at once, for a method whose loop gains from it (no call
+    // through a std::function per sector); SectorMarks for each sector by default.
+    virtual BlockMarker BlockMarks() const { return MarkEachSector(SectorMarks()); }
     // Sector i of the chunk last read.
     Bytes ChunkSector(std::uint32_t i) const;
     // The first count sectors of the chunk from sector i.

@@ -120,6 +120,30 @@ TEST_F(NtfsScanTest, VolumeWithoutBootSectorIsFoundThroughTheMftAtSector63) {
     ScanWithoutBootSector(63);
 }
 
+// A record that the read-ahead could not read whole is read again, not parsed with zeros
+// for its lost sector: it is left out while that sector stays unreadable.
+TEST_F(NtfsScanTest, RecordWithAnUnreadableSectorIsLeftOut) {
+    auto scanned = DiskOver(image);
+    ASSERT_TRUE(scanned);
+    ASSERT_TRUE(scanned->node.SelectMethod(kMethodNtfs));
+    ASSERT_TRUE(RunSearch(scanned->node) && RunDetect(scanned->node));
+    const FileEntry* file = FindFile(scanned->node, u"file-001.txt");
+    const auto* method = dynamic_cast<NtfsScanMethod*>(scanned->node.Method());
+    ASSERT_TRUE(file && method && method->Volume());
+    const std::uint64_t second = method->Volume()->RecordLba(file->key) + 1;
+
+    FaultyDisk faulty(*scanned->disk);
+    faulty.MakeUnreadable(second);
+    CDiskWindow window;
+    ScanResultNode node;
+    ASSERT_TRUE(window.Open(&faulty, 0, 0) && node.SetUp(&window, 0, ~0ull));
+    ASSERT_TRUE(node.SelectMethod(kMethodNtfs));
+    ASSERT_TRUE(RunSearch(node) && RunDetect(node));
+    EXPECT_FALSE(FindFile(node, u"file-001.txt"));
+    EXPECT_TRUE(FindFile(node, u"file-002.txt"));
+    EXPECT_EQ(node.BadSectors()->Lbas(), std::vector<std::uint64_t>{second});
+}
+
 namespace {
 
 // The names of a folder's files or sub-folders, "*" after deleted ones, in order.

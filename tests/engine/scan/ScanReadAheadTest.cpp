@@ -38,7 +38,8 @@ std::uint64_t HeldLba(Bytes sector) {
 }
 
 // Walks like the database scan (64 sectors at a time, 8 of them again) across block
-// edges and unreadable sectors, starts over, and ends with the reader still ahead.
+// edges and unreadable sectors, starts over, and ends with the reader still ahead. The
+// marks of every view are those of its sectors, whichever thread worked them out.
 TEST(ScanReadAhead, ViewsHoldTheSectorsAndUnreadableOnesAreZeroAndListedOnce) {
     const std::uint64_t sectors = 3 * kBlock + 100;
     auto memory = NumberedDisk(sectors);
@@ -51,16 +52,18 @@ TEST(ScanReadAhead, ViewsHoldTheSectorsAndUnreadableOnesAreZeroAndListedOnce) {
     ASSERT_TRUE(window.GetCapacity(nullptr, nullptr));
 
     ScanReadAhead reader;
-    reader.Attach(window, kSector, 1, sectors);
+    reader.Attach(window, kSector, 1, sectors, MarkEachSector(HeldLba));
     BadSectorList bad;
     for (int pass = 0; pass < 2; ++pass) {
         for (std::uint64_t lba = 1; lba + 64 <= sectors; lba += 56) {
             const Bytes view = reader.Fetch(lba, 64, bad);
             ASSERT_EQ(view.size(), 64u * kSector);
+            ASSERT_EQ(reader.Marks().size(), 64u);
             for (std::uint32_t i = 0; i < 64; ++i) {
                 const std::uint64_t held = bad.Contains(lba + i) ? 0 : lba + i;
                 EXPECT_EQ(HeldLba(view.subspan(std::size_t{i} * kSector, kSector)), held)
                     << "sector " << lba + i;
+                EXPECT_EQ(reader.Marks()[i], held) << "sector " << lba + i;
             }
         }
     }
