@@ -39,6 +39,11 @@ void CarveAll(Bytes bytes, std::uint32_t sectorSize) {
         Check(file.startLba < sectors);
         Check(!any || file.startLba > lastStart);
         Check(file.name.size() == 17 + KindExtension(file.kind).size());
+        // The head is the file's first bytes as they lie in the input.
+        const std::size_t at = file.startLba * sectorSize;
+        Check(!file.head.empty() && file.head.size() <= bytes.size() - at &&
+              std::equal(file.head.begin(), file.head.end(),
+                         bytes.begin() + static_cast<std::ptrdiff_t>(at)));
         lastStart = file.startLba;
         any = true;
     };

@@ -5,6 +5,7 @@
 #include "engine/tree/ScanResultNode.h"
 #include "platform/Utf.h"
 
+#include <algorithm>
 #include <string>
 
 namespace vantrel {
@@ -67,14 +68,30 @@ void SignatureScanMethod::AddCarvedFile(const FoundCarvedFile& found) {
     if (!entry->FillCarved(Window(), found.startLba, found.size, found.name))
         return;
     FileEntry& file = *entry;
-    const CarvedContentReader read = [&file](std::uint64_t position, std::span<std::uint8_t> out) {
+    // The renaming looks at the file's head, which the scan has just read: read again
+    // only what it does not hold. A sector that could not be read is zeros in the scan's
+    // copy but fails a read through the entry, so with any such sector the entry reads.
+    const Bytes head = BadSectors().Size() == 0 ? found.head : Bytes{};
+    bool readThrough = false;
+    const CarvedContentReader read = [&](std::uint64_t position, std::span<std::uint8_t> out) {
+        if (position <= std::min<std::uint64_t>(head.size(), file.size) &&
+            out.size() <= std::min<std::uint64_t>(head.size(), file.size) - position) {
+            std::copy_n(head.begin() + static_cast<std::ptrdiff_t>(position), out.size(),
+                        out.begin());
+            return true;
+        }
+        readThrough = true;
         file.readPosition = position;
         return file.ReadNext(out.data(), out.size());
     };
     std::u16string name = RenameByContent(found.name, found.size, read);
-    // Filled again so the entry starts from a clean read position and its new name.
-    if (!entry->FillCarved(Window(), found.startLba, found.size, std::move(name)))
-        return;
+    if (readThrough) {
+        // Filled again so that the entry starts from a clean read position.
+        if (!entry->FillCarved(Window(), found.startLba, found.size, std::move(name)))
+            return;
+    } else {
+        entry->name = std::move(name);
+    }
     AddFoundFile(std::move(entry));
 }
 

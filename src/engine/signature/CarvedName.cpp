@@ -78,6 +78,10 @@ bool IsHtmlDocument(Bytes text) {
     }
 }
 
+bool MayRenameByContent(std::uint8_t firstByte) {
+    return MayStartAs(firstByte, FileKind::Txt) || MayStartAs(firstByte, FileKind::Aaf);
+}
+
 std::u16string_view RefineTextExtension(Bytes head) {
     if (StartsWith(head, "{\\rtf1\\ansi", 12))
         return u"RTF";
@@ -104,6 +108,10 @@ std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size,
                                const CarvedContentReader& read) {
     const std::u16string unchanged = MakeSafe(std::u16string(oldName));
     if (size == 0 || !read)
+        return unchanged;
+    // Most carved files (pictures) are known by their first byte to keep their names.
+    std::uint8_t first = 0;
+    if (!read(0, std::span(&first, 1)) || !MayRenameByContent(first))
         return unchanged;
     std::vector<std::uint8_t> head(
         static_cast<std::size_t>(std::min<std::uint64_t>(size, kRenameHeadBytes)));

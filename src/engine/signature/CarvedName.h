@@ -32,6 +32,10 @@ inline constexpr std::size_t kRenameHeadBytes = 32768;
 std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size,
                                const CarvedContentReader& read);
 
+// False when a carved file starting with `firstByte` keeps its name whatever follows: only
+// text and compound documents are renamed by content.
+bool MayRenameByContent(std::uint8_t firstByte);
+
 // Extension for a text head: "RTF", "PDF", "AI", "XML", "HTM" or "TXT".
 std::u16string_view RefineTextExtension(Bytes head);
 

@@ -293,6 +293,12 @@ bool IgnoresTextInside(FileKind open) {
 
 } // namespace
 
+bool MayStartAs(std::uint8_t firstByte, FileKind kind) {
+    // Probes that add kinds beyond the first byte's (LZH, MOV, QT) decide on later bytes.
+    return (kDispatch[firstByte] & Bit(kind)) != 0 || kind == FileKind::Lzh ||
+           kind == FileKind::Mov || kind == FileKind::Qt;
+}
+
 bool IsMpegAudioFrameHeader(Bytes bytes) {
     if (bytes.size() <= 3)
         return false;

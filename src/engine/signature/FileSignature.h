@@ -50,6 +50,10 @@ private:
 FileStart DetectFileType(Bytes window, const TextRunQuery& isTextRun);
 bool IsNewFileStart(Bytes window, FileKind open, const TextRunQuery& isTextRun);
 
+// False when no window whose first byte is `firstByte` can start a `kind` file (the
+// kinds DetectFileType tries for that byte).
+bool MayStartAs(std::uint8_t firstByte, FileKind kind);
+
 // True when `bytes` begins with an MPEG audio frame header (the MP3 start test without
 // the ID3 alternative).
 bool IsMpegAudioFrameHeader(Bytes bytes);

@@ -104,6 +104,8 @@ std::uint32_t SignatureCarver::ExamineSummarised(Bytes chunk, std::uint64_t firs
     if (sectors <= kCarveWindowSectors)
         return 0;
     const std::size_t tested = sectors - kCarveWindowSectors;
+    examined_ = chunk;
+    examinedLba_ = firstLba;
     const std::size_t windowBytes = kCarveWindowSectors * ss;
     for (std::size_t i = 0; i < tested;) {
         const std::size_t offset = i * ss;
@@ -134,6 +136,7 @@ std::uint32_t SignatureCarver::ExamineSummarised(Bytes chunk, std::uint64_t firs
         if (!again)
             ++i;
     }
+    CarryHead();
     return static_cast<std::uint32_t>(tested);
 }
 
@@ -145,6 +148,8 @@ void SignatureCarver::FinishInTail(std::uint64_t lba, std::uint32_t count,
     if (tail.bytes.size() != static_cast<std::size_t>(count) * sectorSize_)
         return;
     Summarise(tail.bytes, tail.textMarks);
+    examined_ = tail.bytes;
+    examinedLba_ = lba;
     for (std::uint32_t i = 0; i < count && current_.size == 0; ++i)
         FindEnd(tail.bytes, i, lba + i);
     if (current_.size != 0)
@@ -156,6 +161,43 @@ void SignatureCarver::Open(std::uint64_t lba, FileKind kind, std::uint64_t heade
     current_.startLba = lba;
     current_.size = headerLength;
     current_.kind = kind;
+    head_.clear();
+    const std::size_t offset = static_cast<std::size_t>(lba - examinedLba_) * sectorSize_;
+    keepHead_ = offset < examined_.size() && MayRenameByContent(examined_[offset]);
+}
+
+void SignatureCarver::AppendHead(std::size_t limit) {
+    const std::size_t ss = sectorSize_;
+    const std::uint64_t next = current_.startLba + head_.size() / ss;
+    const std::uint64_t sectors = examined_.size() / ss;
+    if (head_.size() >= limit || next < examinedLba_ || next - examinedLba_ >= sectors)
+        return;
+    const std::size_t from = static_cast<std::size_t>(next - examinedLba_) * ss;
+    const std::size_t wanted = (limit - head_.size() + ss - 1) / ss * ss;
+    const Bytes part = examined_.subspan(from, std::min(wanted, examined_.size() - from));
+    head_.insert(head_.end(), part.begin(), part.end());
+}
+
+void SignatureCarver::CarryHead() {
+    if (current_.open)
+        AppendHead(keepHead_ ? kRenameHeadBytes : sectorSize_);
+}
+
+Bytes SignatureCarver::HeadToEmit() {
+    const std::size_t ss = sectorSize_;
+    const std::size_t limit = keepHead_ ? kRenameHeadBytes : ss;
+    if (current_.startLba >= examinedLba_) {
+        // Found in the chunk it starts in: no copy needed.
+        const std::uint64_t offset = (current_.startLba - examinedLba_) * ss;
+        if (offset >= examined_.size())
+            return {};
+        const Bytes rest = examined_.subspan(static_cast<std::size_t>(offset));
+        return rest.first(std::min(rest.size(), (limit + ss - 1) / ss * ss));
+    }
+    if (head_.empty())
+        return {};
+    AppendHead(std::min<std::uint64_t>(limit, current_.size));
+    return head_;
 }
 
 void SignatureCarver::Emit(const FoundFileSink& found) {
@@ -165,6 +207,7 @@ void SignatureCarver::Emit(const FoundFileSink& found) {
         file.size = current_.size;
         file.kind = current_.kind;
         file.name = CarvedFileName(current_.startLba, current_.kind);
+        file.head = HeadToEmit();
         found(file);
     }
     current_ = {};

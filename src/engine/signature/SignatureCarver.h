@@ -53,6 +53,12 @@ struct FoundCarvedFile {
     std::uint64_t size = 0;     // bytes, never 0
     FileKind kind = FileKind::None;
     std::u16string name; // "%016llX" of startLba, ".", the kind's extension
+    // The file's first bytes as the scan read them (sectors that could not be read are
+    // zeros here), valid during the FoundFileSink call: its first sector, and for a file
+    // that may be renamed by content (MayRenameByContent) up to kRenameHeadBytes, fewer
+    // when the file runs on past what had been read when it was found. May hold bytes
+    // past the file's end; empty when the sectors were not handed over in order.
+    Bytes head;
 };
 
 // Reads `count` sectors starting at window LBA `lba` into `out` (exactly count × sector
@@ -120,6 +126,12 @@ private:
     std::uint32_t ExamineSummarised(Bytes chunk, std::uint64_t firstLba,
                                     const FoundFileSink& found);
     void Open(std::uint64_t lba, FileKind kind, std::uint64_t headerLength);
+    // The open file's sectors after those in head_ that the chunk being examined holds,
+    // appended until head_ holds `limit` bytes (rounded up to whole sectors).
+    void AppendHead(std::size_t limit);
+    // Before the next chunk replaces this one: what the open file's head still needs.
+    void CarryHead();
+    Bytes HeadToEmit();
     void Emit(const FoundFileSink& found);
     // Sets the open file's size when its end lies in the sector at `sectorOffset`.
     void FindEnd(Bytes chunk, std::size_t sectorIndex, std::uint64_t lba);
@@ -133,6 +145,12 @@ private:
     std::uint32_t chunkSectors_ = 64;
     std::vector<std::uint8_t> chunk_;
     std::vector<SectorText> texts_; // of the sectors being examined
+    Bytes examined_;                // the chunk being examined
+    std::uint64_t examinedLba_ = 0; // its first sector
+    // The open file's first bytes from chunks before the one being examined; a file that
+    // cannot be renamed by content (keepHead_ false) needs only its first sector.
+    std::vector<std::uint8_t> head_;
+    bool keepHead_ = false;
 };
 
 } // namespace vantrel

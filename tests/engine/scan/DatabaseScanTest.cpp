@@ -92,3 +92,31 @@ TEST(DatabaseScan, RangeOfFewerThanNineSectorsCompletesAtOnce) {
     EXPECT_EQ(node.DetectStep(), kStepComplete);
     EXPECT_EQ(node.FileCount(), 0u);
 }
+
+// Renaming by content reads the head the scan already holds, also for text running over
+// a chunk edge; with an unreadable sector in it the head is read through the entry as
+// before, and that read failing keeps the start-sector name.
+TEST(DatabaseScan, RenamedFromTheSectorsTheScanRead) {
+    InstallScanMethods();
+    SectorImage image(400, 512, 7);
+    image.Place(20, CompoundDocument({u"WordDocument"}));
+    std::string html = "<html><body>";
+    while (html.size() < 3000)
+        html += "words and more words ";
+    image.Place(60, ByteVector(html.begin(), html.end())); // the first chunk ends at 64
+    image.Place(100, Sample(FileKind::Jpg).bytes);
+    const auto names = [&](std::uint64_t unreadable) {
+        MemoryDisk memory(image.Bytes());
+        FaultyDisk disk(memory);
+        if (unreadable != 0)
+            disk.MakeUnreadable(unreadable);
+        CDiskWindow window;
+        ScanResultNode node;
+        EXPECT_TRUE(window.Open(&disk, 0, 0) && node.SetUp(&window, 0, ~0ull) &&
+                    node.SelectMethod(kMethodSignature) && RunSearch(node) && RunDetect(node));
+        return FileNames(node);
+    };
+    EXPECT_EQ(names(0), (std::vector<std::string>{"0000000000000014.DOC", "000000000000003C.HTM",
+                                                  "0000000000000064.JPG"}));
+    EXPECT_EQ(names(30)[0], "0000000000000014.AAF");
+}

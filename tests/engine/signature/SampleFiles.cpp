@@ -434,7 +434,16 @@ CarveRun CarveImage(const ByteVector& image, std::uint32_t sectorSize, std::uint
             return;
         std::memcpy(out.data(), image.data() + lba * sectorSize, out.size());
     };
-    const FoundFileSink found = [&run](const FoundCarvedFile& file) { run.files.push_back(file); };
+    const FoundFileSink found = [&](const FoundCarvedFile& file) {
+        const std::size_t at = static_cast<std::size_t>(file.startLba) * sectorSize;
+        EXPECT_FALSE(file.head.empty());
+        EXPECT_TRUE(file.head.size() <= image.size() - at &&
+                    std::equal(file.head.begin(), file.head.end(),
+                               image.begin() + static_cast<std::ptrdiff_t>(at)));
+        run.headSizes.push_back(file.head.size());
+        run.files.push_back(file);
+        run.files.back().head = {};
+    };
     std::uint64_t position = 0;
     for (int step = 0; step < 1000000; ++step) {
         const std::uint64_t result = carver.Step(rangeStart, rangeLength, position, read, found);

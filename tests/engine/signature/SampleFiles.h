@@ -53,13 +53,15 @@ private:
 };
 
 struct CarveRun {
-    std::vector<FoundCarvedFile> files;
+    std::vector<FoundCarvedFile> files; // heads left empty (they are views)
+    std::vector<std::size_t> headSizes; // bytes of each file's head, checked against image
     std::vector<std::uint64_t> stepResults;
     std::vector<std::uint64_t> readLbas;
 };
 
 // Runs the carver step by step over sectors [rangeStart, rangeStart + rangeLength) of
-// `image` until it reports completion; reads outside the image fail the test.
+// `image` until it reports completion; reads outside the image, or a head that is not
+// the file's first bytes, fail the test.
 CarveRun CarveImage(const ByteVector& image, std::uint32_t sectorSize, std::uint64_t rangeStart = 0,
                     std::uint64_t rangeLength = ~std::uint64_t{0});
 

@@ -1,6 +1,7 @@
 #include "engine/signature/SignatureCarver.h"
 
 #include "SampleFiles.h"
+#include "engine/signature/CarvedName.h"
 #include "engine/signature/FileSignature.h"
 
 #include <cstring>
@@ -151,6 +152,24 @@ TEST(SignatureCarver, LongTextAcrossSectors) {
     SectorImage second(80);
     second.Place(7, text);
     ExpectFiles(CarveImage(second.Bytes(), 512).files, {{7, 3 * 512 + 100, FileKind::Txt}});
+}
+
+// What a found file hands over of its first bytes: all a renaming by content reads for
+// text (across a chunk edge, or capped for long text), the first sector for a picture.
+TEST(SignatureCarver, HeadsHoldWhatTheRenamingLooksAt) {
+    SectorImage image(300);
+    ByteVector shortText = TextSector(3000);
+    shortText.resize(3072, 0);
+    image.Place(52, shortText); // the first chunk's last tested sector is 55
+    ByteVector longText = TextSector(80 * 512 - 10);
+    longText.resize(80 * 512, 0);
+    image.Place(100, longText);
+    image.Place(200, Sample(FileKind::Jpg).bytes);
+    const CarveRun run = CarveImage(image.Bytes(), 512);
+    ASSERT_EQ(run.files.size(), 3u);
+    EXPECT_GE(run.headSizes[0], 3000u);
+    EXPECT_EQ(run.headSizes[1], kRenameHeadBytes);
+    EXPECT_EQ(run.headSizes[2], 512u);
 }
 
 TEST(SignatureCarver, ShortRangesAndOpenFilesAtTheEnd) {
