@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -28,12 +29,13 @@ private:
     iconv_t cd_;
 };
 
-using LeadTable = std::array<bool, 256>;
+// One flag per byte value.
+using ByteTable = std::array<bool, 256>;
 
 // Lead bytes of a double-byte code page: bytes that iconv calls an incomplete sequence
 // when they stand alone. Single-byte code pages have none.
-LeadTable ProbeLeadBytes(const std::string& codePage) {
-    LeadTable table{};
+ByteTable ProbeLeadBytes(const std::string& codePage) {
+    ByteTable table{};
     if (codePage == "CP932" || codePage == "SHIFT_JIS" || codePage == "SJIS" ||
         codePage == "IBM943") {
         for (std::size_t b = 0; b < table.size(); ++b)
@@ -58,11 +60,33 @@ LeadTable ProbeLeadBytes(const std::string& codePage) {
     return table;
 }
 
+// Printable ASCII bytes that the code page turns into the same character, each alone:
+// text made of those only needs no conversion. Stateful and multi-byte pages that use
+// such a byte to begin a sequence report it as incomplete and are left out.
+ByteTable ProbePlainBytes(const std::string& codePage) {
+    ByteTable table{};
+    Iconv cd("UTF-16LE", codePage.c_str());
+    if (!cd.Ok())
+        return table;
+    for (std::size_t b = 0x20; b < 0x7F; ++b) {
+        char in = static_cast<char>(b);
+        char* inPtr = &in;
+        std::size_t inLeft = 1;
+        char out[8];
+        char* outPtr = out;
+        std::size_t outLeft = sizeof out;
+        const std::size_t rc = ::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft);
+        table[b] = rc == 0 && inLeft == 0 && outPtr - out == 2 && out[0] == in && out[1] == 0;
+        ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    return table;
+}
+
 // The lead bytes as 256 bits that readers load without a lock: raw-sector scans ask for
 // them for every directory slot they test, on more than one thread.
-class LeadBits {
+class ByteBits {
 public:
-    void Store(const LeadTable& table) {
+    void Store(const ByteTable& table) {
         for (std::size_t word = 0; word < bits_.size(); ++word) {
             std::uint64_t bits = 0;
             for (std::size_t b = 0; b < 64; ++b)
@@ -79,9 +103,13 @@ private:
 };
 
 struct CodePageState {
-    CodePageState() { leadBits.Store(ProbeLeadBytes(name)); }
+    CodePageState() {
+        leadBits.Store(ProbeLeadBytes(name));
+        plainBits.Store(ProbePlainBytes(name));
+    }
     std::string name = "CP932";
-    LeadBits leadBits;
+    ByteBits leadBits;
+    ByteBits plainBits; // ProbePlainBytes
 };
 
 std::mutex g_mutex;
@@ -94,10 +122,12 @@ CodePageState& State() {
 } // namespace
 
 void SetAnsiCodePage(const std::string& iconvName) {
-    const LeadTable table = ProbeLeadBytes(iconvName);
+    const ByteTable table = ProbeLeadBytes(iconvName);
+    const ByteTable plain = ProbePlainBytes(iconvName);
     std::lock_guard lock(g_mutex);
     State().name = iconvName;
     State().leadBits.Store(table);
+    State().plainBits.Store(plain);
 }
 
 std::string AnsiCodePage() {
@@ -134,6 +164,12 @@ Iconv& ThreadDecoder(const std::string& codePage) {
 
 std::u16string DecodeAnsi(std::span<const std::uint8_t> bytes) {
     std::u16string out;
+    // Most short names and many texts are plain ASCII: no lock, no iconv.
+    const ByteBits& plain = State().plainBits;
+    if (std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return plain.Test(b); })) {
+        out.assign(bytes.begin(), bytes.end());
+        return out;
+    }
     Iconv& cd = ThreadDecoder(AnsiCodePage());
     if (!cd.Ok()) {
         for (auto b : bytes)

@@ -88,6 +88,12 @@ TEST_F(CodePageTest, LeadBytesFollowTheChosenCodePage) {
     EXPECT_EQ(DecodeAnsi(B({'c', 'a', 'f', 0xE9})), u"café");
     EXPECT_EQ(EncodeAnsi(u"café"), Bytes("caf\xE9"));
 
+    // Plain ASCII skips the conversion only where the page maps it to itself.
+    SetAnsiCodePage("SHIFT_JIS");
+    EXPECT_EQ(DecodeAnsi(B({'C', ':', 0x5C, 'A', '~'})), u"C:\u00A5A\u203E");
+    SetAnsiCodePage("CP932");
+    EXPECT_EQ(DecodeAnsi(B({'C', ':', 0x5C, 'A', '~'})), u"C:\\A~");
+
     // Another double-byte page is handled through iconv's own knowledge of it.
     SetAnsiCodePage("CP949");
     EXPECT_TRUE(IsAnsiLeadByte(0xB0));

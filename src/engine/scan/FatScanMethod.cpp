@@ -26,8 +26,10 @@ constexpr std::uint64_t kMarkBootSector = 2;
 
 SectorMarker FatScanMethod::SectorMarks() const {
     const std::uint32_t sectorSize = SectorSize();
-    return [sectorSize](Bytes sector) {
-        std::uint64_t mark = IsDirectoryCluster(sector) ? kMarkDirectory : 0;
+    // The code page is asked once per scan, not once per sector.
+    const FatCharacters chars;
+    return [sectorSize, chars](Bytes sector) {
+        std::uint64_t mark = IsDirectoryCluster(sector, chars) ? kMarkDirectory : 0;
         if (IsFatBootSector(sector, sectorSize))
             mark |= kMarkBootSector;
         return mark;
@@ -37,6 +39,7 @@ SectorMarker FatScanMethod::SectorMarks() const {
 void FatScanMethod::Reset() {
     SectorScanMethod::Reset();
     record_.reset();
+    times_ = FatTimeConverter{}; // the zone may have changed since
     firstDot_.reset();
     latestDot_.reset();
 }
@@ -182,7 +185,7 @@ std::size_t FatScanMethod::ListRun(Bytes data) {
                 AddFoundFolder(std::move(folder));
         } else {
             auto file = std::make_unique<FileEntry>();
-            if (FillFatFileEntry(*file, table, entry)) {
+            if (FillFatFileEntry(*file, table, entry, &times_)) {
                 file->entryId = runAddress + run.offsets[i];
                 AddFoundFile(std::move(file));
             }

@@ -7,6 +7,7 @@
 #include "engine/scan/FatBootRebuild.h"
 #include "engine/scan/SectorScanMethod.h"
 #include "fs/fat/FatBootRecord.h"
+#include "fs/fat/FatTime.h"
 
 #include <memory>
 #include <optional>
@@ -36,6 +37,7 @@ private:
     std::size_t ListRun(Bytes data);
 
     std::shared_ptr<const FatBootRecord> record_; // shared with the folders found
+    FatTimeConverter times_;
     std::optional<DotEntrySighting> firstDot_;
     std::optional<DotEntrySighting> latestDot_;
 };

@@ -22,7 +22,8 @@ bool FillFatFileEntry(FileEntry& entry, CDiskWindow* window, const FatBootRecord
     return FillFatFileEntry(entry, table, dirEntry);
 }
 
-bool FillFatFileEntry(FileEntry& entry, FatTable& table, const FatDirEntry& dirEntry) {
+bool FillFatFileEntry(FileEntry& entry, FatTable& table, const FatDirEntry& dirEntry,
+                      FatTimeConverter* times) {
     if (!entry.AttachToWindow(&table.Window()) || !table.Usable())
         return false;
     FatExtents runs;
@@ -34,10 +35,10 @@ bool FillFatFileEntry(FileEntry& entry, FatTable& table, const FatDirEntry& dirE
 
     if (!FatDisplayName(dirEntry, &entry.name) || entry.name.empty())
         return false;
-    const FatEntryTimes times = EntryTimes(dirEntry);
-    entry.createTime = KnownOrNot(times.createTime);
-    entry.modifyTime = KnownOrNot(times.modifyTime);
-    entry.accessTime = KnownOrNot(times.accessTime);
+    const FatEntryTimes converted = times ? times->EntryTimes(dirEntry) : EntryTimes(dirEntry);
+    entry.createTime = KnownOrNot(converted.createTime);
+    entry.modifyTime = KnownOrNot(converted.modifyTime);
+    entry.accessTime = KnownOrNot(converted.accessTime);
     entry.deleted = IsDeleted(dirEntry);
 
     const std::uint64_t extentBytes = entry.extents.TotalSectors() * entry.sectorSize;

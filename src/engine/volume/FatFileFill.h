@@ -8,6 +8,7 @@
 #include "fs/fat/FatBootRecord.h"
 #include "fs/fat/FatClusterChain.h"
 #include "fs/fat/FatDirEntry.h"
+#include "fs/fat/FatTime.h"
 
 namespace vantrel {
 
@@ -15,7 +16,9 @@ namespace vantrel {
 // the window has no usable capacity, the FAT cannot be read or the name is unusable.
 bool FillFatFileEntry(FileEntry& entry, CDiskWindow* window, const FatBootRecord& record,
                       const FatDirEntry& dirEntry);
-// The same through a FAT reader that a folder's analysis keeps for all its entries.
-bool FillFatFileEntry(FileEntry& entry, FatTable& table, const FatDirEntry& dirEntry);
+// The same through a FAT reader that a folder's analysis keeps for all its entries, and
+// a time converter when it has one.
+bool FillFatFileEntry(FileEntry& entry, FatTable& table, const FatDirEntry& dirEntry,
+                      FatTimeConverter* times = nullptr);
 
 } // namespace vantrel

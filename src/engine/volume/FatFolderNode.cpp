@@ -179,6 +179,7 @@ StepResult FatFolderNode::AnalyseStep() {
 std::size_t FatFolderNode::WalkBlock(Bytes block, bool passOver, bool* endMark) {
     const std::size_t count = block.size() / kFatDirEntryBytes;
     FatTable table(*window_, *record_);
+    FatTimeConverter times;
     std::size_t i = 0;
     while (i < count) {
         const Bytes slot = block.subspan(i * kFatDirEntryBytes, kFatDirEntryBytes);
@@ -190,7 +191,7 @@ std::size_t FatFolderNode::WalkBlock(Bytes block, bool passOver, bool* endMark) 
         if (slot[11] == kFatAttrLongName) {
             std::size_t shortIndex = 0;
             if (AttachLongName(entry, block, i, count, &shortIndex) && shortIndex < count) {
-                AddEntry(entry, table, SlotId(position_ + shortIndex * kFatDirEntryBytes));
+                AddEntry(entry, table, times, SlotId(position_ + shortIndex * kFatDirEntryBytes));
                 i = shortIndex + 1;
                 continue;
             }
@@ -205,7 +206,7 @@ std::size_t FatFolderNode::WalkBlock(Bytes block, bool passOver, bool* endMark) 
             continue;
         }
         if (ParseDirEntry(entry, slot) && (!passOver || IsListableSlot(slot)))
-            AddEntry(entry, table, SlotId(position_ + i * kFatDirEntryBytes));
+            AddEntry(entry, table, times, SlotId(position_ + i * kFatDirEntryBytes));
         ++i;
     }
     return i * kFatDirEntryBytes;
@@ -218,7 +219,8 @@ std::uint64_t FatFolderNode::SlotId(std::uint64_t offset) const {
                : sector * directory_.sectorSize + offset % directory_.sectorSize;
 }
 
-void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table, std::uint64_t entryId) {
+void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table, FatTimeConverter& times,
+                             std::uint64_t entryId) {
     if (IsDotEntry(entry) || IsDotDotEntry(entry) || IsVolumeLabel(entry))
         return;
     if (IsDirectory(entry)) {
@@ -232,7 +234,7 @@ void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table, std::uin
         AddChild(std::move(folder));
     } else if (IsFileEntry(entry)) {
         auto file = std::make_unique<FileEntry>();
-        if (FillFatFileEntry(*file, table, entry)) {
+        if (FillFatFileEntry(*file, table, entry, &times)) {
             file->entryId = entryId;
             AddFile(std::move(file));
         }

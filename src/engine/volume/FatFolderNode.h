@@ -14,6 +14,7 @@
 namespace vantrel {
 
 class FatTable;
+class FatTimeConverter;
 
 class FatFolderNode : public ResultNode {
 public:
@@ -45,7 +46,8 @@ private:
     std::size_t WalkBlock(Bytes block, bool passOver, bool* endMark);
     // The entryId of the slot at offset bytes into the directory data.
     std::uint64_t SlotId(std::uint64_t offset) const;
-    void AddEntry(const FatDirEntry& entry, FatTable& table, std::uint64_t entryId);
+    void AddEntry(const FatDirEntry& entry, FatTable& table, FatTimeConverter& times,
+                  std::uint64_t entryId);
     StepResult Finish();
 
     CDiskWindow* window_ = nullptr;

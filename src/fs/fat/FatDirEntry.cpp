@@ -10,50 +10,51 @@ namespace vantrel {
 
 namespace {
 
-// Single-byte characters a short name may hold besides letters, digits and bytes >= 0x80.
-bool IsNameSymbol(std::uint8_t c) {
-    return c == 0x21 || (c >= 0x23 && c <= 0x29) || c == 0x2D || c == 0x40 ||
-           (c >= 0x5E && c <= 0x60) || c == 0x7B || c == 0x7D || c == 0x7E;
-}
-
-bool IsValidSingleByte(std::uint8_t c, bool doubleByteCodePage) {
-    if (c >= 0x80)
-        // In Shift-JIS only the half-width katakana are single-byte characters up here.
-        return !doubleByteCodePage || (c >= 0xA1 && c <= 0xDF);
-    if (c < 0x20)
-        return false;
-    return c == ' ' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           IsNameSymbol(c);
-}
-
 bool HasName(Bytes slot, const char (&name)[12]) {
     return slot.size() >= kFatDirEntryBytes && std::memcmp(slot.data(), name, 11) == 0;
 }
 
 // Characters of a name field; inner blanks are allowed only in a volume label.
-bool IsValidField(Bytes field, bool firstOfName, bool innerBlanks) {
-    const FatCharacters chars;
+bool IsValidField(const FatCharClasses& classes, const std::uint8_t* field, std::size_t size,
+                  bool firstOfName, bool innerBlanks) {
     bool spaceSeen = false;
-    for (std::size_t i = 0; i < field.size(); ++i) {
+    for (std::size_t i = 0; i < size; ++i) {
         std::uint8_t c = field[i];
         if (i == 0 && firstOfName && c == kFatKanjiE5Mark)
             c = kFatDeletedMark;
-        if (c == 0)
-            return false;
-        if (spaceSeen && c != ' ' && !innerBlanks)
-            return false;
         if (c == ' ') {
             spaceSeen = true;
             continue;
         }
-        if (chars.IsLead(c) && i + 1 < field.size() && FatCharacters::IsTrail(field[i + 1])) {
+        if (spaceSeen && !innerBlanks)
+            return false;
+        const std::uint8_t bits = classes[c];
+        if ((bits & kFatCharLead) != 0 && i + 1 < size &&
+            (classes[field[i + 1]] & kFatCharTrail) != 0) {
             ++i;
             continue;
         }
-        if (!IsValidSingleByte(c, chars.DoubleByte()))
+        if ((bits & kFatCharName) == 0) // NUL included
             return false;
     }
     return true;
+}
+
+// IsShortEntry for a slot of 32 bytes or more that is not a long-name entry.
+bool IsShortSlot(Bytes slot, const FatCharClasses& classes) {
+    const std::uint8_t attributes = slot[11];
+    if ((attributes & kFatAttrDirectory) != 0 &&
+        (HasName(slot, ".          ") || HasName(slot, "..         ")))
+        return true;
+    if (slot[0] == ' ')
+        return false;
+    // Labels are one 11-character field and may hold blanks ("MY DISK"); treating them
+    // as 8.3 names would end every root directory listing at its label.
+    if ((attributes & kFatAttrVolumeLabel) != 0)
+        return IsValidField(classes, slot.data(), 11, true, true);
+    const bool baseOk =
+        slot[0] == kFatDeletedMark || IsValidField(classes, slot.data(), 8, true, false);
+    return baseOk && IsValidField(classes, slot.data() + 8, 3, false, false);
 }
 
 // The fields of a parsed entry written back over its stored slot, so that the slot tests
@@ -92,7 +93,7 @@ bool ParseDirEntry(FatDirEntry& entry, Bytes slot) {
 }
 
 bool IsValidNameField(Bytes field, bool firstOfName) {
-    return IsValidField(field, firstOfName, false);
+    return IsValidField(FatCharacters().Classes(), field.data(), field.size(), firstOfName, false);
 }
 
 bool IsDeleted(Bytes slot) {
@@ -120,16 +121,7 @@ bool IsDotDotEntry(Bytes slot) {
 bool IsShortEntry(Bytes slot) {
     if (slot.size() < kFatDirEntryBytes || IsLongNameEntry(slot))
         return false;
-    if (IsDotEntry(slot) || IsDotDotEntry(slot))
-        return true;
-    if (slot[0] == ' ')
-        return false;
-    // Labels are one 11-character field and may hold blanks ("MY DISK"); treating them
-    // as 8.3 names would end every root directory listing at its label.
-    if ((slot[11] & kFatAttrVolumeLabel) != 0)
-        return IsValidField(slot.first(11), true, true);
-    const bool baseOk = IsDeleted(slot) || IsValidNameField(slot.first(8), true);
-    return baseOk && IsValidNameField(slot.subspan(8, 3), false);
+    return IsShortSlot(slot, FatCharacters().Classes());
 }
 
 bool IsFileEntry(Bytes slot) {
@@ -137,7 +129,13 @@ bool IsFileEntry(Bytes slot) {
 }
 
 bool IsPlausibleEntry(Bytes slot) {
-    return IsLongNameEntry(slot) || IsShortEntry(slot);
+    return IsPlausibleEntry(slot, FatCharacters());
+}
+
+bool IsPlausibleEntry(Bytes slot, const FatCharacters& chars) {
+    if (slot.size() < kFatDirEntryBytes)
+        return false;
+    return IsLongNameEntry(slot) || IsShortSlot(slot, chars.Classes());
 }
 
 bool IsDeleted(const FatDirEntry& entry) {

@@ -5,6 +5,7 @@
 // directory entry from other data. The tests take the raw slot so that they work on
 // any buffer, and have overloads for an entry that was already parsed.
 
+#include "fs/fat/FatCharacters.h"
 #include "platform/ByteReader.h"
 
 #include <array>
@@ -68,6 +69,8 @@ bool IsShortEntry(Bytes slot);
 bool IsFileEntry(Bytes slot);
 // A long-name entry or a short entry.
 bool IsPlausibleEntry(Bytes slot);
+// The same in the code page of chars, asked for once by a caller that tests many slots.
+bool IsPlausibleEntry(Bytes slot, const FatCharacters& chars);
 
 bool IsDeleted(const FatDirEntry& entry);
 bool IsVolumeLabel(const FatDirEntry& entry);

@@ -1,7 +1,10 @@
 #pragma once
 
-// Tests that tell directory data from other sectors, for scans of raw sectors.
+// Tests that tell directory data from other sectors, for scans of raw sectors. Each also
+// comes taking the code page's characters, which a caller testing many sectors asks for
+// once.
 
+#include "fs/fat/FatCharacters.h"
 #include "platform/ByteReader.h"
 
 #include <cstddef>
@@ -12,6 +15,7 @@ namespace vantrel {
 // the first slot that is a fill pattern (eight equal 32-bit words, zeros included), is
 // all text, or is not a plausible entry. A trailing piece shorter than a slot ends it.
 std::size_t PlausibleEntryPrefix(Bytes data);
+std::size_t PlausibleEntryPrefix(Bytes data, const FatCharacters& chars);
 
 // Length of the text (printable characters, TAB, LF, CR, Shift-JIS pairs) at the start
 // of data.
@@ -20,5 +24,6 @@ std::size_t LeadingTextLength(Bytes data);
 // A cluster (or sector) of directory data: at most 32 bytes of leading text, a non-empty
 // plausible prefix, and nothing but zeros after it.
 bool IsDirectoryCluster(Bytes data);
+bool IsDirectoryCluster(Bytes data, const FatCharacters& chars);
 
 } // namespace vantrel

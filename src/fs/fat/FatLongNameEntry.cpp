@@ -33,19 +33,23 @@ std::u16string LongNameSlotChars(Bytes slot) {
 bool IsLongNameEntry(Bytes slot) {
     if (!IsAttributeLongName(slot))
         return false;
-    const ByteReader in(slot.first(kFatDirEntryBytes));
-    if (in.U8(12) != 0 || in.U16(26) != 0) // type byte, first-cluster word
+    if (slot[12] != 0 || slot[26] != 0 || slot[27] != 0) // type byte, first-cluster word
         return false;
-    // Name characters, then at most one terminator, then only padding.
-    enum { kName, kPadding } state = kName;
-    for (const char16_t c : LongNameSlotChars(slot)) {
-        if (state == kName) {
-            if (c == 0x0000)
-                state = kPadding;
-            else if (c == 0xFFFF)
+    // Name characters, then at most one terminator, then only padding. Read in place:
+    // scans test every slot whose attribute byte happens to be 0x0F.
+    bool padding = false;
+    for (const CharRun& run : kCharRuns) {
+        for (std::size_t i = 0; i < run.count; ++i) {
+            const std::size_t at = run.offset + 2 * i;
+            const unsigned c = slot[at] | (unsigned{slot[at + 1]} << 8);
+            if (padding) {
+                if (c != 0xFFFF)
+                    return false;
+            } else if (c == 0x0000) {
+                padding = true;
+            } else if (c == 0xFFFF) {
                 return false;
-        } else if (c != 0xFFFF) {
-            return false;
+            }
         }
     }
     return true;

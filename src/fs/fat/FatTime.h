@@ -7,6 +7,8 @@
 
 #include "fs/fat/FatDirEntry.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -25,5 +27,21 @@ struct FatEntryTimes {
 };
 
 FatEntryTimes EntryTimes(const FatDirEntry& entry);
+
+// The same conversions for many entries, remembering the pairs met last: a folder or a
+// scan holds few distinct dates and times, and each conversion asks the C library for
+// the zone's offset twice. Not for sharing between threads; made afresh per listing, so
+// that a zone changed in between is seen.
+class FatTimeConverter {
+public:
+    std::int64_t ToEpoch(std::uint16_t date, std::uint16_t time);
+    FatEntryTimes EntryTimes(const FatDirEntry& entry);
+
+private:
+    static constexpr std::size_t kSlots = 32;
+    // Bit 32 set: the slot holds the conversion of (bits 16-31 date, bits 0-15 time).
+    std::array<std::uint64_t, kSlots> keys_{};
+    std::array<std::int64_t, kSlots> values_{};
+};
 
 } // namespace vantrel

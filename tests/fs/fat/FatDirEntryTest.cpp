@@ -243,6 +243,19 @@ TEST(FatTime, ConvertsLocalTimesAndKeepsEntriesWithUnconvertibleOnes) {
     EXPECT_EQ(times.modifyTime, expected);
 }
 
+TEST(FatTime, ConverterAnswersAsTheDirectConversion) {
+    // Many more pairs than the converter remembers, so that slots are taken over, each
+    // pair asked twice; invalid dates included.
+    FatTimeConverter converter;
+    for (int round = 0; round < 2; ++round) {
+        for (std::uint32_t n = 0; n < 600; ++n) {
+            const auto date = static_cast<std::uint16_t>(0x5A00 + n * 7);
+            const auto time = static_cast<std::uint16_t>(n * 2731);
+            ASSERT_EQ(converter.ToEpoch(date, time), FatDateTimeToEpoch(date, time)) << n;
+        }
+    }
+}
+
 TEST(FatDirectoryListing, WalksToTheEndMarkAndPassesOverOrphans) {
     std::vector<std::uint8_t> dir;
     Append(dir, ShortSlot(".          ", kFatAttrDirectory, 4, 0));
