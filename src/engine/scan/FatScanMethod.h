@@ -27,7 +27,7 @@ public:
     const std::optional<DotEntrySighting>& LatestDotEntry() const { return latestDot_; }
 
 protected:
-    SectorMarker SectorMarks() const override;
+    BlockMarker BlockMarks() const override;
 
 private:
     bool TryBootSector(Bytes sector, std::uint64_t lba);
