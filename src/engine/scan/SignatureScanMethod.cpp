@@ -25,8 +25,8 @@ std::u16string SignatureScanMethod::MethodName() const {
     return FromUtf8("データベース方式");
 }
 
-SectorMarker SignatureScanMethod::SectorMarks() const {
-    return [](Bytes sector) { return SectorTextMark(sector); };
+BlockMarker SignatureScanMethod::BlockMarks() const {
+    return SectorTextMarks;
 }
 
 StepResult SignatureScanMethod::DetectStep() {

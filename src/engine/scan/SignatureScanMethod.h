@@ -22,7 +22,7 @@ public:
     const CarvedFile& Current() const { return carver_.Current(); }
 
 protected:
-    SectorMarker SectorMarks() const override;
+    BlockMarker BlockMarks() const override;
 
 private:
     void AddCarvedFile(const FoundCarvedFile& found);

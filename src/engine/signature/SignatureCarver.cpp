@@ -240,4 +240,16 @@ std::uint64_t SectorTextMark(Bytes sector) {
     return std::uint64_t{text.run} | (std::uint64_t{text.runFromSecond} << 32);
 }
 
+void SectorTextMarks(Bytes sectors, std::uint32_t sectorSize, std::span<std::uint64_t> marks) {
+    const std::size_t count =
+        sectorSize == 0 ? 0 : std::min(marks.size(), sectors.size() / sectorSize);
+    for (std::size_t i = 0; i < count; ++i) {
+        // Most sectors' runs stop within their first bytes: ask for the next sectors'
+        // first bytes early (a block read on the other core is not in this one's cache).
+        if (i + 4 < count)
+            __builtin_prefetch(sectors.data() + (i + 4) * sectorSize);
+        marks[i] = SectorTextMark(sectors.subspan(i * sectorSize, sectorSize));
+    }
+}
+
 } // namespace vantrel

@@ -79,6 +79,8 @@ using CarveChunkSource = std::function<CarveChunk(std::uint64_t lba, std::uint32
 // What the text tests need of a sector (SummariseSectorText), packed in one value, for a
 // read-ahead that works it out for every sector on its own thread.
 std::uint64_t SectorTextMark(Bytes sector);
+// SectorTextMark of each whole sector of `sectors` into marks[i], for a block at once.
+void SectorTextMarks(Bytes sectors, std::uint32_t sectorSize, std::span<std::uint64_t> marks);
 
 // Receives each file as soon as its extent is known.
 using FoundFileSink = std::function<void(const FoundCarvedFile&)>;

@@ -52,27 +52,78 @@ unsigned TextStep(std::uint8_t byte, std::uint8_t next) {
 }
 
 #if defined(__SSE2__)
+// Lanes of x from a to b (unsigned) as all ones.
+__m128i InRange(__m128i x, std::uint8_t a, std::uint8_t b) {
+    const __m128i shifted = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(a)));
+    const __m128i width = _mm_set1_epi8(static_cast<char>(b - a));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, width), shifted);
+}
+
+__m128i Equal(__m128i x, std::uint8_t b) {
+    return _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(b)));
+}
+
 // Bit k set when byte k of the 16 is ASCII text: printable (0x20-0x7E), TAB, LF or CR.
-// None of them is a lead byte, so the run goes on over every one of them. Compares are
-// signed: bytes from 0x80 on are negative and fail the first test.
+// Compares are signed: bytes from 0x80 on are negative and fail the first test.
 unsigned AsciiTextMask16(const std::uint8_t* data) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
     const __m128i printable = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(0x1F)),
                                             _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x7F)));
-    const __m128i control = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')),
-                                                      _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
-                                         _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
+    const __m128i control =
+        _mm_or_si128(_mm_or_si128(Equal(bytes, '\t'), Equal(bytes, '\n')), Equal(bytes, '\r'));
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(printable, control)));
 }
 
-// Plain ASCII text from pos on, 16 bytes at a time: where the first other byte is, or
-// where fewer than 16 bytes are left.
-std::size_t SkipAsciiText(const std::uint8_t* data, std::size_t size, std::size_t pos) {
+// The classes of 16 bytes (17 are read: a character may end on the one after them), as
+// bits: single, byte k a single text byte; pairStart, byte k a lead byte and byte k + 1
+// a trail byte.
+struct TextMasks {
+    unsigned single;
+    unsigned pairStart;
+};
+
+TextMasks ClassifyText16(const std::uint8_t* data) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 1));
+    const __m128i single = _mm_or_si128(
+        _mm_or_si128(InRange(bytes, 0x20, 0x7E), InRange(bytes, 0xA1, 0xDF)),
+        _mm_or_si128(_mm_or_si128(Equal(bytes, '\t'), Equal(bytes, '\n')), Equal(bytes, '\r')));
+    const __m128i lead = _mm_or_si128(InRange(bytes, 0x81, 0x9F), InRange(bytes, 0xE0, 0xFC));
+    const __m128i trail = _mm_or_si128(InRange(next, 0x40, 0x7E), InRange(next, 0x80, 0xFC));
+    return {static_cast<unsigned>(_mm_movemask_epi8(single)),
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(lead, trail)))};
+}
+
+// The run through the 16 bytes from byte k: where it stops (below 16), or 16 or 17 when
+// it runs past them. Stretches of single bytes go in one step, and nothing waits on a
+// load: random data stops the run after a few bytes, each a coin toss for a branch.
+unsigned WalkText16(TextMasks masks, unsigned k) {
+    for (;;) {
+        k += static_cast<unsigned>(std::countr_one(masks.single >> k));
+        if (k >= 16 || ((masks.pairStart >> k) & 1u) == 0)
+            return k;
+        k += 2; // a lead byte is never a single text byte
+    }
+}
+
+// The run from pos 16 bytes at a time; where it stopped, or where too few are left.
+std::size_t WalkTextFast(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                         bool& stopped) {
     while (size - pos >= 16) {
-        const unsigned mask = AsciiTextMask16(data + pos);
-        if (mask != 0xFFFF)
-            return pos + static_cast<std::size_t>(std::countr_one(mask));
-        pos += 16;
+        // Plain ASCII text first, the cheaper test: a step that does not wait on the walk,
+        // so the processor runs on ahead into the next bytes.
+        if (AsciiTextMask16(data + pos) == 0xFFFF) {
+            pos += 16;
+            continue;
+        }
+        if (size - pos == 16)
+            break;
+        const unsigned k = WalkText16(ClassifyText16(data + pos), 0);
+        pos += k;
+        if (k < 16) {
+            stopped = true;
+            return pos;
+        }
     }
     return pos;
 }
@@ -98,7 +149,8 @@ bool AllAsciiText(const std::uint8_t* data) {
     return ((control & ~allowed) | equals(0x7F)) == 0;
 }
 
-std::size_t SkipAsciiText(const std::uint8_t* data, std::size_t size, std::size_t pos) {
+// The run from pos over plain ASCII text, eight bytes at a time; never stops it.
+std::size_t WalkTextFast(const std::uint8_t* data, std::size_t size, std::size_t pos, bool&) {
     while (size - pos >= 8 && AllAsciiText(data + pos))
         pos += 8;
     return pos;
@@ -123,18 +175,16 @@ bool IsTextStartByte(std::uint8_t byte) {
 std::size_t TextRunLength(Bytes bytes) {
     const std::uint8_t* data = bytes.data();
     const std::size_t size = bytes.size();
-    std::size_t pos = 0;
+    bool stopped = false;
+    std::size_t pos = WalkTextFast(data, size, 0, stopped);
+    if (stopped)
+        return pos;
+    // The last bytes one at a time.
     while (pos + 1 < size) {
-        // Plain ASCII text goes many bytes at a time; other text (Japanese comes in
-        // stretches) byte by byte to the next 16-byte boundary at least.
-        pos = SkipAsciiText(data, size, pos);
-        const std::size_t until = std::min(size - 1, (pos | 15) + 1);
-        while (pos < until) {
-            const unsigned step = TextStep(data[pos], data[pos + 1]);
-            if (step == 0)
-                return pos;
-            pos += step;
-        }
+        const unsigned step = TextStep(data[pos], data[pos + 1]);
+        if (step == 0)
+            return pos;
+        pos += step;
     }
     // The last byte alone: a lead byte there has no trail byte to pair with.
     if (pos + 1 == size && IsSingleTextByte(data[pos]))
