@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Recovering one large file against copying it: a FAT32 image holding a 900 MB file of
-# random bytes, both the image and a plain copy of the file in the page cache, written
-# into a RAM disk (/dev/shm) by `cp` and by `vantrel-cli recover` (which also hashes
-# every byte with SHA-256 and syncs the file). Prints the best of RUNS for each and the
-# ratio recover / cp.
+# Recovering one large file against copying and hashing it: a FAT32 image holding a 900 MB
+# file of random bytes, both the image and a plain copy of the file in the page cache,
+# written into a RAM disk (/dev/shm) by `cp` and by `vantrel-cli recover`, hashed and
+# not (--no-hash). Recovery also syncs the file before its final rename; DISK_OUT, a
+# folder on a real disk, adds the same comparison there (`cp` then followed by `sync` of
+# the copy).
+# Prints the load, the best of RUNS wall seconds of each, and each ratio to `cp`.
 #
 #   bench/compare-recover.sh
+#   DISK_OUT=/var/tmp/vantrel-bench-out bench/compare-recover.sh
 #
 # CLI (default build/ci-release/src/cli/vantrel-cli) is a release build of vantrel-cli.
 set -euo pipefail
@@ -13,7 +16,8 @@ cd "$(dirname "$0")/.."
 cli="${CLI:-build/ci-release/src/cli/vantrel-cli}"
 work="${WORK:-/tmp/vantrel-bench-recover}"
 out="${OUT:-/dev/shm/vantrel-bench-recover}"
-runs="${RUNS:-5}"
+disk_out="${DISK_OUT:-}"
+runs="${RUNS:-3}"
 
 mkdir -p "$work"
 if [ ! -f "$work/big.img" ]; then
@@ -34,13 +38,42 @@ seconds() { # runs "$@" once and prints its wall time in seconds
     end=$(date +%s.%N)
     echo "$end - $start" | bc -l
 }
-copy_once() { rm -rf "$out"; mkdir -p "$out"; seconds cp "$work/payload.bin" "$out/"; }
-recover_once() {
-    rm -rf "$out"
-    seconds "$cli" recover "$work/big.img" 1/0 --to "$out"
+best_of() { # best wall time of RUNS runs of "$@", each after clearing $target
+    for _ in $(seq "$runs"); do
+        rm -rf "$target"
+        mkdir -p "$target"
+        seconds "$@"
+    done | best
 }
-copy=$(for _ in $(seq "$runs"); do copy_once; done | best)
-recover=$(for _ in $(seq "$runs"); do recover_once; done | best)
-rm -rf "$out"
-printf 'cp:      %.3f s\nrecover: %.3f s\nratio:   %.2f\n' "$copy" "$recover" \
-    "$(echo "$recover / $copy" | bc -l)"
+copy_synced() { cp "$work/payload.bin" "$target/" && sync "$target/payload.bin"; }
+report() { # label seconds
+    printf '%-34s %6.3f s  %5.2f x cp\n' "$1" "$2" "$(echo "$2 / $copy" | bc -l)"
+}
+
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
+mb_per_s=$(openssl speed -evp sha256 -bytes 1048576 -seconds 2 2>/dev/null |
+    awk '/^sha256/ {sub(/k$/, "", $2); printf "%.0f", $2 / 1000}')
+echo "openssl speed -evp sha256 (1 MiB blocks): $mb_per_s MB/s"
+
+target="$out"
+copy=$(best_of cp "$work/payload.bin" "$target/")
+report "cp (page cache -> RAM disk)" "$copy"
+report "SHA-256 at openssl speed" "$(echo "900 / $mb_per_s" | bc -l)"
+report "openssl dgst -sha256" "$(best_of openssl dgst -sha256 "$work/payload.bin")"
+report "sha256sum" "$(best_of sha256sum "$work/payload.bin")"
+report "recover (SHA-256 in the manifest)" \
+    "$(best_of "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all)"
+report "recover --no-hash" \
+    "$(best_of "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all --no-hash)"
+rm -rf "$target"
+
+if [ -n "$disk_out" ]; then
+    target="$disk_out"
+    report "cp + sync (real disk)" "$(best_of copy_synced)"
+    report "recover (real disk)" \
+        "$(best_of "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all)"
+    report "recover --no-hash (real disk)" \
+        "$(best_of "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all --no-hash)"
+    rm -rf "$target"
+fi
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -25,6 +25,10 @@ public:
     // Access and modification times in seconds since 1970; an unknown one is left alone.
     [[nodiscard]] bool SetTimes(std::optional<std::int64_t> accessTime,
                                 std::optional<std::int64_t> modifyTime);
+    // Starts writing the bytes written so far to the disk without waiting (a hint: only
+    // Sync says whether they got there), so that the final Sync has less left to wait
+    // for and a large file never piles up in memory unwritten.
+    void StartWriteback();
     // Waits until the data is on the disk (fsync).
     [[nodiscard]] bool Sync();
     // Closes; false when the file system reported a late error (full disk on some).

@@ -15,6 +15,8 @@ namespace vantrel {
 namespace {
 
 constexpr int kTemporaryAttempts = 1000;
+// Written bytes between two starts of their writeback.
+constexpr std::uint64_t kWritebackBytes = 8 << 20;
 
 std::atomic<std::uint64_t> temporarySequence{0};
 
@@ -121,6 +123,8 @@ CopyOutcome CopyEntryToFile(FileEntry& entry, const CopyTask& task,
             return abandon(CopyResult::Failed, WriteError(file.LastErrno()));
         done += length;
         outcome.bytesWritten = done;
+        if (done / kWritebackBytes != (done - length) / kWritebackBytes)
+            file.StartWriteback();
         if (task.afterPiece && !task.afterPiece(done))
             return abandon(CopyResult::Stopped, "回収を中止しました");
     }
