@@ -138,24 +138,29 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder,
                   << "\t" << ToUtf8(DateTimeText(file.modifyTime)) << "\n";
         return;
     }
-    std::cout << "{\"path\":" << JsonString(path) << ",\"id\":" << JsonString(id)
-              << ",\"name\":" << JsonString(ToUtf8(file.name))
-              << ",\"type\":\"file\",\"size\":" << file.size
-              << ",\"deleted\":" << (file.deleted ? "true" : "false")
-              << ",\"condition\":" << file.condition
-              << ",\"condition_text\":" << JsonString(FileConditionText(file.condition))
-              << ",\"modified\":" << JsonTime(file.modifyTime)
-              << ",\"created\":" << JsonTime(file.createTime)
-              << ",\"accessed\":" << JsonTime(file.accessTime);
+    // The row is put together first and written at once: a scan lists tens of thousands.
+    std::string row;
+    row.reserve(512);
+    row.append("{\"path\":").append(JsonString(path));
+    row.append(",\"id\":").append(JsonString(id));
+    row.append(",\"name\":").append(JsonString(ToUtf8(file.name)));
+    row.append(",\"type\":\"file\",\"size\":").append(std::to_string(file.size));
+    row.append(",\"deleted\":").append(file.deleted ? "true" : "false");
+    row.append(",\"condition\":").append(std::to_string(file.condition));
+    row.append(",\"condition_text\":").append(JsonString(FileConditionText(file.condition)));
+    row.append(",\"modified\":").append(JsonTime(file.modifyTime));
+    row.append(",\"created\":").append(JsonTime(file.createTime));
+    row.append(",\"accessed\":").append(JsonTime(file.accessTime));
     if (!file.carvedName.empty()) // the start-sector name of a carved file
-        std::cout << ",\"carved_name\":" << JsonString(ToUtf8(file.carvedName));
+        row.append(",\"carved_name\":").append(JsonString(ToUtf8(file.carvedName)));
     if (!file.originalFolder.empty())
-        std::cout << ",\"original_folder\":" << JsonString(ToUtf8(file.originalFolder));
+        row.append(",\"original_folder\":").append(JsonString(ToUtf8(file.originalFolder)));
     if (file.unreadBytes != 0) // data in areas the rescue map says were not read
-        std::cout << ",\"unread_bytes\":" << file.unreadBytes;
+        row.append(",\"unread_bytes\":").append(std::to_string(file.unreadBytes));
     if (listing.withFirstLba)
-        std::cout << ",\"first_lba\":" << FirstLbaJson(file.extents.FirstLba());
-    std::cout << "}\n";
+        row.append(",\"first_lba\":").append(FirstLbaJson(file.extents.FirstLba()));
+    row.append("}\n");
+    std::cout.write(row.data(), static_cast<std::streamsize>(row.size()));
 }
 
 void ListNode(const FileListing& listing, ResultNode& node, int depth) {

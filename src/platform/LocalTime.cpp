@@ -109,6 +109,19 @@ bool EpochToLocal(std::int64_t seconds, CalendarTime* local) {
     return true;
 }
 
+bool EpochToLocal(std::int64_t seconds, CalendarTime* local, long* utcOffset) {
+    LoadZoneOnce();
+    const std::time_t value = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    if (!::localtime_r(&value, &tm))
+        return false;
+    if (local)
+        FromTm(tm, local);
+    if (utcOffset)
+        *utcOffset = tm.tm_gmtoff;
+    return true;
+}
+
 bool EpochToUtc(std::int64_t seconds, CalendarTime* utc) {
     const std::time_t value = static_cast<std::time_t>(seconds);
     std::tm tm{};

@@ -27,5 +27,7 @@ bool EpochToLocal(std::int64_t seconds, CalendarTime* local);
 bool EpochToUtc(std::int64_t seconds, CalendarTime* utc);
 // Offset of local time from UTC at that moment, in seconds (east positive).
 long LocalUtcOffset(std::int64_t seconds);
+// EpochToLocal and LocalUtcOffset at once (one look at the zone rather than two).
+bool EpochToLocal(std::int64_t seconds, CalendarTime* local, long* utcOffset);
 
 } // namespace vantrel

@@ -34,6 +34,10 @@ bool StderrIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+bool StdoutIsTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
 int TerminalColumns() {
     winsize size{};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)

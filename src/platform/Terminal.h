@@ -9,6 +9,7 @@ namespace vantrel {
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();
+bool StdoutIsTerminal();
 // Columns of the terminal on stderr; 80 when unknown.
 int TerminalColumns();
 

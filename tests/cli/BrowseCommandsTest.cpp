@@ -142,6 +142,10 @@ TEST(BrowseCommands, LsRecursiveJsonListsExactlyTheFilesPutThereAndCatReturnsThe
     const CliRun tokyo = vantrel::testing::RunCliLine(
         "ls " + Quote(image.string()) + " " + readme->second + " --json", "TZ=Asia/Tokyo ");
     EXPECT_EQ(Field(tokyo.out, "modified"), "2021-03-04T05:06:08+09:00") << tokyo.out;
+    // West of UTC, off the hour: the sign and the minutes of the offset.
+    const CliRun newfoundland = vantrel::testing::RunCliLine(
+        "ls " + Quote(image.string()) + " " + readme->second + " --json", "TZ=NST3:30 ");
+    EXPECT_EQ(Field(newfoundland.out, "modified"), "2021-03-04T05:06:08-03:30") << newfoundland.out;
 }
 
 TEST(BrowseCommands, TreeShowsIdPathsAndFiltersAndDisplayPathsWork) {
