@@ -1,6 +1,5 @@
 #include "platform/CodePage.h"
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -97,6 +96,16 @@ public:
     bool Test(std::uint8_t byte) const {
         return ((bits_[byte >> 6].load(std::memory_order_relaxed) >> (byte & 63)) & 1) != 0;
     }
+    // True when every byte of bytes is in the set.
+    bool TestAll(std::span<const std::uint8_t> bytes) const {
+        std::array<std::uint64_t, 4> words{};
+        for (std::size_t word = 0; word < words.size(); ++word)
+            words[word] = bits_[word].load(std::memory_order_relaxed);
+        std::uint64_t all = 1;
+        for (const std::uint8_t byte : bytes)
+            all &= words[byte >> 6] >> (byte & 63);
+        return (all & 1) != 0;
+    }
 
 private:
     std::array<std::atomic<std::uint64_t>, 4> bits_{};
@@ -165,9 +174,10 @@ Iconv& ThreadDecoder(const std::string& codePage) {
 std::u16string DecodeAnsi(std::span<const std::uint8_t> bytes) {
     std::u16string out;
     // Most short names and many texts are plain ASCII: no lock, no iconv.
-    const ByteBits& plain = State().plainBits;
-    if (std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return plain.Test(b); })) {
-        out.assign(bytes.begin(), bytes.end());
+    if (State().plainBits.TestAll(bytes)) {
+        out.resize(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            out[i] = static_cast<char16_t>(bytes[i]);
         return out;
     }
     Iconv& cd = ThreadDecoder(AnsiCodePage());

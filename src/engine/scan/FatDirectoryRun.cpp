@@ -39,9 +39,7 @@ FatDirectoryRun WalkDirectoryRun(Bytes data, const EntryOutsideVolume& outside) 
                 run.bytesWalked = slotStart;
                 return run;
             }
-            const bool wanted = !IsDotEntry(entry) && !IsDotDotEntry(entry) &&
-                                !IsVolumeLabel(entry) && (IsDirectory(entry) || IsFileEntry(entry));
-            if (wanted) {
+            if (ListedKind(entry) != FatListedKind::kNone) {
                 run.entries.push_back(std::move(entry));
                 run.offsets.push_back(shortSlot * kFatDirEntryBytes);
             }

@@ -221,9 +221,8 @@ std::uint64_t FatFolderNode::SlotId(std::uint64_t offset) const {
 
 void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table, FatTimeConverter& times,
                              std::uint64_t entryId) {
-    if (IsDotEntry(entry) || IsDotDotEntry(entry) || IsVolumeLabel(entry))
-        return;
-    if (IsDirectory(entry)) {
+    const FatListedKind kind = ListedKind(entry);
+    if (kind == FatListedKind::kDirectory) {
         auto folder = std::make_unique<FatFolderNode>();
         if (!folder->SetUpFolder(window_, record_, entry))
             return;
@@ -232,7 +231,7 @@ void FatFolderNode::AddEntry(const FatDirEntry& entry, FatTable& table, FatTimeC
         if (folder->Key() == Key() || AncestorHasKey(*this, folder->Key()))
             return;
         AddChild(std::move(folder));
-    } else if (IsFileEntry(entry)) {
+    } else if (kind == FatListedKind::kFile) {
         auto file = std::make_unique<FileEntry>();
         if (FillFatFileEntry(*file, table, entry, &times)) {
             file->entryId = entryId;

@@ -22,12 +22,33 @@ FatTable::FatTable(CDiskWindow& window, const FatBootRecord& record)
 }
 
 bool FatTable::Load(std::uint64_t fatSector, std::uint32_t count) {
-    if (cachedCount_ >= count && cachedSector_ == fatSector)
+    if (fatSector >= cachedSector_ && fatSector - cachedSector_ + count <= cachedCount_)
         return true;
+    cachedCount_ = 0;
+    // Chains mostly run forward through the FAT: read a stretch of it at once where the
+    // window holds it, and only the sectors asked for when that fails.
+    const std::uint32_t stretch =
+        std::max(count, kFatCacheBytes / std::max<std::uint32_t>(record_.bytesPerSector, 1));
+    const std::uint64_t lba = ToWindowLba(fatSector);
+    const std::uint64_t length = window_.Length();
+    // A stretch that failed is not tried again for the sectors it covers: each failed read
+    // of a damaged disk may take long.
+    const bool failedBefore =
+        failedStretch_ && fatSector >= failedFrom_ && fatSector - failedFrom_ < stretch;
+    if (count > 1 && !failedBefore && lba < length &&
+        (length - lba) / deviceSectorsPerSector_ >= stretch) {
+        if (Read(fatSector, stretch))
+            return true;
+        failedStretch_ = true;
+        failedFrom_ = fatSector;
+    }
+    return Read(fatSector, count);
+}
+
+bool FatTable::Read(std::uint64_t fatSector, std::uint32_t count) {
     const std::uint32_t deviceCount = count * deviceSectorsPerSector_;
     const std::uint32_t bytes = count * record_.bytesPerSector;
-    buffer_.assign(bytes, 0);
-    cachedCount_ = 0;
+    buffer_.resize(bytes);
     ++readCount_;
     if (!window_.ReadSectors(ToWindowLba(fatSector), deviceCount, buffer_.data(), bytes))
         return false;
@@ -47,7 +68,10 @@ bool FatTable::Entry(std::uint32_t cluster, std::uint32_t* value) {
     const bool straddles = offset + width > record_.bytesPerSector;
     if (!Load(sector, 2) && (straddles || !Load(sector, 1)))
         return false;
-    const Bytes held(buffer_.data(), std::size_t{cachedCount_} * record_.bytesPerSector);
+    const std::size_t skip =
+        static_cast<std::size_t>(sector - cachedSector_) * record_.bytesPerSector;
+    const Bytes held(buffer_.data() + skip,
+                     std::size_t{cachedCount_} * record_.bytesPerSector - skip);
     return ReadFatEntry(record_, cluster, held, value);
 }
 
@@ -62,6 +86,11 @@ void AddCluster(std::vector<FatRun>& runs, std::uint64_t lba, std::uint64_t sect
 
 // Cuts the runs at the window's end; true when anything was cut.
 bool ClipToWindow(std::vector<FatRun>& runs, std::uint64_t windowLength) {
+    // Nearly every chain lies inside the window: copy nothing then.
+    if (std::all_of(runs.begin(), runs.end(), [&](const FatRun& run) {
+            return run.lba < windowLength && run.sectors <= windowLength - run.lba;
+        }))
+        return false;
     bool clipped = false;
     std::vector<FatRun> kept;
     for (const FatRun& run : runs) {

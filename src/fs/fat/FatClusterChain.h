@@ -34,8 +34,12 @@ struct FatExtents {
     std::uint64_t TotalSectors() const;
 };
 
-// Reads FAT entries of the first FAT, keeping the FAT sector last read and the one after
-// it so that consecutive entries cost no further reads.
+// Bytes of the FAT read at once when following chains.
+inline constexpr std::uint32_t kFatCacheBytes = 8192;
+
+// Reads FAT entries of the first FAT, keeping the FAT sectors last read (kFatCacheBytes
+// from the one asked for, or only it and the next where the window ends sooner) so that
+// consecutive entries cost no further reads.
 class FatTable {
 public:
     // record.hiddenSectors must be the window LBA of the boot sector, and the window's
@@ -57,14 +61,18 @@ public:
     std::uint64_t ReadCount() const { return readCount_; }
 
 private:
+    // Makes count sectors from fatSector held in buffer_.
     [[nodiscard]] bool Load(std::uint64_t fatSector, std::uint32_t count);
+    [[nodiscard]] bool Read(std::uint64_t fatSector, std::uint32_t count);
 
     CDiskWindow& window_;
     FatBootRecord record_;
     std::uint32_t deviceSectorsPerSector_ = 0;
     std::vector<std::uint8_t> buffer_;
     std::uint64_t cachedSector_ = 0;
-    std::uint32_t cachedCount_ = 0; // volume sectors held in buffer_ (0, 1 or 2)
+    std::uint32_t cachedCount_ = 0; // volume sectors held in buffer_
+    bool failedStretch_ = false;    // a stretch from failedFrom_ could not be read
+    std::uint64_t failedFrom_ = 0;
     std::uint64_t readCount_ = 0;
 };
 

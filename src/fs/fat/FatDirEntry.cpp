@@ -11,7 +11,7 @@ namespace vantrel {
 namespace {
 
 bool HasName(Bytes slot, const char (&name)[12]) {
-    return slot.size() >= kFatDirEntryBytes && std::memcmp(slot.data(), name, 11) == 0;
+    return slot.size() >= 11 && std::memcmp(slot.data(), name, 11) == 0;
 }
 
 // Characters of a name field; inner blanks are allowed only in a volume label.
@@ -138,25 +138,29 @@ bool IsPlausibleEntry(Bytes slot, const FatCharacters& chars) {
     return IsLongNameEntry(slot) || IsShortSlot(slot, chars.Classes());
 }
 
-bool IsDeleted(const FatDirEntry& entry) {
+// Only an entry with the long-name attribute needs its slot put together to be told
+// from a long-name entry; every other test reads the parsed fields.
+bool IsLongNameSlot(const FatDirEntry& entry) {
+    if (entry.attributes != kFatAttrLongName)
+        return false;
     const auto slot = SlotOf(entry);
-    return IsDeleted(Bytes(slot));
+    return IsLongNameEntry(Bytes(slot));
+}
+
+bool IsDeleted(const FatDirEntry& entry) {
+    return entry.name[0] == kFatDeletedMark;
 }
 bool IsVolumeLabel(const FatDirEntry& entry) {
-    const auto slot = SlotOf(entry);
-    return IsVolumeLabel(Bytes(slot));
+    return (entry.attributes & kFatAttrVolumeLabel) != 0 && !IsLongNameSlot(entry);
 }
 bool IsDirectory(const FatDirEntry& entry) {
-    const auto slot = SlotOf(entry);
-    return IsDirectory(Bytes(slot));
+    return (entry.attributes & kFatAttrDirectory) != 0 && !IsLongNameSlot(entry);
 }
 bool IsDotEntry(const FatDirEntry& entry) {
-    const auto slot = SlotOf(entry);
-    return IsDotEntry(Bytes(slot));
+    return IsDirectory(entry) && HasName(Bytes(entry.name.data(), 11), ".          ");
 }
 bool IsDotDotEntry(const FatDirEntry& entry) {
-    const auto slot = SlotOf(entry);
-    return IsDotDotEntry(Bytes(slot));
+    return IsDirectory(entry) && HasName(Bytes(entry.name.data(), 11), "..         ");
 }
 bool IsShortEntry(const FatDirEntry& entry) {
     const auto slot = SlotOf(entry);
@@ -165,6 +169,21 @@ bool IsShortEntry(const FatDirEntry& entry) {
 bool IsFileEntry(const FatDirEntry& entry) {
     const auto slot = SlotOf(entry);
     return IsFileEntry(Bytes(slot));
+}
+
+FatListedKind ListedKind(const FatDirEntry& entry) {
+    if (IsLongNameSlot(entry))
+        return FatListedKind::kNone;
+    const bool directory = (entry.attributes & kFatAttrDirectory) != 0;
+    const Bytes name(entry.name.data(), 11);
+    if ((entry.attributes & kFatAttrVolumeLabel) != 0 ||
+        (directory && (HasName(name, ".          ") || HasName(name, "..         "))))
+        return FatListedKind::kNone;
+    if (directory)
+        return FatListedKind::kDirectory;
+    const auto slot = SlotOf(entry);
+    return IsShortSlot(Bytes(slot), FatCharacters().Classes()) ? FatListedKind::kFile
+                                                               : FatListedKind::kNone;
 }
 
 } // namespace vantrel

@@ -80,6 +80,11 @@ bool IsDotDotEntry(const FatDirEntry& entry);
 bool IsShortEntry(const FatDirEntry& entry);
 bool IsFileEntry(const FatDirEntry& entry);
 
+// What a listing makes of an entry: a sub-directory, a file, or nothing (long-name, dot
+// and volume-label entries, and slots that are no short entry).
+enum class FatListedKind { kNone, kDirectory, kFile };
+FatListedKind ListedKind(const FatDirEntry& entry);
+
 // True when field (a base or an extension) is a valid 8.3 name part: no NUL, only spaces
 // after the first space, and only characters a short name may hold (Shift-JIS pairs
 // count as one character). firstOfName: the field starts the name, where 0x05 stands

@@ -3,16 +3,25 @@
 #include "fs/fat/FatCharacters.h"
 #include "platform/CodePage.h"
 
-#include <vector>
+#include <array>
 
 namespace vantrel {
 
 namespace {
 
+// The bytes of a short name: a field never gives more bytes than it holds, so a whole
+// name fits (8 + 1 + 3, a label 11). Kept off the heap: listings build millions.
+struct NameBytes {
+    std::array<std::uint8_t, 16> bytes{};
+    std::size_t size = 0;
+    void push_back(std::uint8_t b) { bytes[size++] = b; }
+    bool empty() const { return size == 0; }
+};
+
 // Appends one name field (trailing blanks removed) to out. Counts the bytes that had to
 // be replaced by '_'.
-void AppendField(Bytes field, bool firstOfName, bool deleted, bool lower,
-                 std::vector<std::uint8_t>& out, int& replaced) {
+void AppendField(Bytes field, bool firstOfName, bool deleted, bool lower, NameBytes& out,
+                 int& replaced) {
     std::size_t length = field.size();
     while (length > 0 && field[length - 1] == ' ')
         --length;
@@ -55,7 +64,7 @@ void AppendField(Bytes field, bool firstOfName, bool deleted, bool lower,
 bool BuildShortName(const FatDirEntry& entry, std::u16string* name) {
     if (name)
         name->clear();
-    std::vector<std::uint8_t> bytes;
+    NameBytes bytes;
     int replaced = 0;
     const Bytes raw(entry.name);
     const bool deleted = IsDeleted(entry);
@@ -64,18 +73,19 @@ bool BuildShortName(const FatDirEntry& entry, std::u16string* name) {
     } else {
         AppendField(raw.first(8), true, deleted, (entry.ntFlags & kFatNtLowerBase) != 0, bytes,
                     replaced);
-        std::vector<std::uint8_t> extension;
+        NameBytes extension;
         AppendField(raw.subspan(8, 3), false, false, (entry.ntFlags & kFatNtLowerExtension) != 0,
                     extension, replaced);
         if (!extension.empty()) {
             bytes.push_back('.');
-            bytes.insert(bytes.end(), extension.begin(), extension.end());
+            for (std::size_t i = 0; i < extension.size; ++i)
+                bytes.push_back(extension.bytes[i]);
         }
     }
     if (replaced > 1 || bytes.empty())
         return false;
     if (name)
-        *name = DecodeAnsi(bytes);
+        *name = DecodeAnsi(Bytes(bytes.bytes.data(), bytes.size));
     return true;
 }
 
