@@ -137,7 +137,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(out.data(), exact.data(), exact.size());
         return true;
     };
-    (void)RenameByContent(u"0000000000000000.AAF", size, read);
+    // Renaming from a head at hand names as renaming by reading it.
+    Check(RenameByContent(u"0000000000000000.AAF", size, read) ==
+          RenameByContent(u"0000000000000000.AAF", size, bytes, read));
 
     // Small sectors put many sector starts and chunk edges in a short input.
     if (size > 0) {

@@ -77,15 +77,20 @@ StepResult CarvedNaming::Step(ScanResultNode& node) {
 
 void CarvedNaming::Start(ScanResultNode& node) {
     started_ = true;
-    std::unordered_set<std::uint64_t> starts;
     for (const auto& file : node.Files()) {
         if (file->carvedName.empty())
             file->carvedName = file->name;
-        starts.insert(file->extents.FirstLba());
     }
-    map_ = std::make_unique<KnownEntryMap>(std::move(starts));
     if (node.FileCount() != 0)
         finder_.Find(node);
+    // The starts are looked up only in the volumes found; most disks carved hold none.
+    std::unordered_set<std::uint64_t> starts;
+    if (!finder_.Volumes().empty()) {
+        starts.reserve(node.FileCount());
+        for (const auto& file : node.Files())
+            starts.insert(file->extents.FirstLba());
+    }
+    map_ = std::make_unique<KnownEntryMap>(std::move(starts));
 }
 
 bool CarvedNaming::LookAtVolume() {

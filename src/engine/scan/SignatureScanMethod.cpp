@@ -6,6 +6,7 @@
 #include "platform/Utf.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 namespace vantrel {
@@ -68,23 +69,23 @@ void SignatureScanMethod::AddCarvedFile(const FoundCarvedFile& found) {
     if (!entry->FillCarved(Window(), found.startLba, found.size, found.name))
         return;
     FileEntry& file = *entry;
-    // The renaming looks at the file's head, which the scan has just read: read again
-    // only what it does not hold. A sector that could not be read is zeros in the scan's
-    // copy but fails a read through the entry, so with any such sector the entry reads.
-    const Bytes head = BadSectors().Size() == 0 ? found.head : Bytes{};
     bool readThrough = false;
-    const CarvedContentReader read = [&](std::uint64_t position, std::span<std::uint8_t> out) {
-        if (position <= std::min<std::uint64_t>(head.size(), file.size) &&
-            out.size() <= std::min<std::uint64_t>(head.size(), file.size) - position) {
-            std::copy_n(head.begin() + static_cast<std::ptrdiff_t>(position), out.size(),
-                        out.begin());
-            return true;
-        }
+    const auto readEntry = [&file, &readThrough](std::uint64_t position,
+                                                 std::span<std::uint8_t> out) {
         readThrough = true;
         file.readPosition = position;
         return file.ReadNext(out.data(), out.size());
     };
-    std::u16string name = RenameByContent(found.name, found.size, read);
+    const CarvedContentReader read = std::cref(readEntry);
+    // The renaming looks at the file's head, which the scan has just read: read again
+    // only what it does not hold. A sector that could not be read is zeros in the scan's
+    // copy but fails a read through the entry, so with any such sector the entry reads.
+    const std::uint64_t looked = std::min<std::uint64_t>(found.size, kRenameHeadBytes);
+    const bool headWhole =
+        BadSectors().Size() == 0 && (found.head.size() >= looked ||
+                                     (!found.head.empty() && !MayRenameByContent(found.head[0])));
+    std::u16string name = headWhole ? RenameByContent(found.name, found.size, found.head, read)
+                                    : RenameByContent(found.name, found.size, read);
     if (readThrough) {
         // Filled again so that the entry starts from a clean read position.
         if (!entry->FillCarved(Window(), found.startLba, found.size, std::move(name)))

@@ -106,26 +106,34 @@ std::u16string ReplaceExtension(std::u16string_view oldName, std::u16string_view
 
 std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size,
                                const CarvedContentReader& read) {
-    const std::u16string unchanged = MakeSafe(std::u16string(oldName));
     if (size == 0 || !read)
-        return unchanged;
+        return MakeSafe(std::u16string(oldName));
     // Most carved files (pictures) are known by their first byte to keep their names.
     std::uint8_t first = 0;
     if (!read(0, std::span(&first, 1)) || !MayRenameByContent(first))
-        return unchanged;
+        return MakeSafe(std::u16string(oldName));
     std::vector<std::uint8_t> head(
         static_cast<std::size_t>(std::min<std::uint64_t>(size, kRenameHeadBytes)));
     if (!read(0, head))
-        return unchanged;
+        return MakeSafe(std::u16string(oldName));
+    return RenameByContent(oldName, size, head, read);
+}
+
+std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size, Bytes head,
+                               const CarvedContentReader& read) {
+    head = head.first(std::min<std::size_t>(
+        head.size(), static_cast<std::size_t>(std::min<std::uint64_t>(size, kRenameHeadBytes))));
+    if (head.empty() || !MayRenameByContent(head[0]))
+        return MakeSafe(std::u16string(oldName));
     const FileStart start = DetectFileType(head);
     if (start.kind == FileKind::Txt)
         return ReplaceExtension(oldName, RefineTextExtension(head));
-    if (start.kind == FileKind::Aaf) {
+    if (start.kind == FileKind::Aaf && read) {
         const std::u16string_view extension = CompoundExtension(size, head, read);
         if (!extension.empty())
             return ReplaceExtension(oldName, extension);
     }
-    return unchanged;
+    return MakeSafe(std::u16string(oldName));
 }
 
 } // namespace vantrel

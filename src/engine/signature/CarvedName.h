@@ -31,6 +31,11 @@ inline constexpr std::size_t kRenameHeadBytes = 32768;
 // (with unsafe characters replaced).
 std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size,
                                const CarvedContentReader& read);
+// The same for a file whose first min(size, kRenameHeadBytes) bytes are `head` (fewer
+// when fewer are at hand, which is then all the renaming looks at); `read` is asked only
+// for what lies beyond, a compound document's directory.
+std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size, Bytes head,
+                               const CarvedContentReader& read);
 
 // False when a carved file starting with `firstByte` keeps its name whatever follows: only
 // text and compound documents are renamed by content.

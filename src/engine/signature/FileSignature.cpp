@@ -268,12 +268,23 @@ std::size_t FindBytePair(Bytes bytes, std::size_t from, std::size_t limit, std::
 #if defined(__SSE2__)
     const __m128i firsts = _mm_set1_epi8(static_cast<char>(first));
     const __m128i seconds = _mm_set1_epi8(static_cast<char>(second));
-    // 16 offsets at a time while the byte after the last of them is there.
+    const auto pairs = [&](std::size_t at) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 1));
+        return _mm_and_si128(_mm_cmpeq_epi8(here, firsts), _mm_cmpeq_epi8(next, seconds));
+    };
+    // 64 offsets at a time, one test for all: a pair is rare, so the loop seldom stops
+    // (the byte after the last offset must be there).
+    while (limit - offset >= 64 && bytes.size() - offset >= 65) {
+        const __m128i any = _mm_or_si128(_mm_or_si128(pairs(offset), pairs(offset + 16)),
+                                         _mm_or_si128(pairs(offset + 32), pairs(offset + 48)));
+        if (_mm_movemask_epi8(any) != 0)
+            break;
+        offset += 64;
+    }
+    // Then 16 at a time, to the pair that stopped the loop above or to the end.
     while (offset < limit && bytes.size() - offset >= 17) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + offset));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + offset + 1));
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(here, firsts), _mm_cmpeq_epi8(next, seconds))));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(pairs(offset)));
         if (mask != 0)
             return std::min(limit, offset + static_cast<std::size_t>(std::countr_zero(mask)));
         offset += 16;
