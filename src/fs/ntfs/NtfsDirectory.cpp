@@ -27,10 +27,60 @@ const NtfsAttribute* FolderIndexAttribute(const MftRecord& record, std::uint32_t
     return found ? found : record.FindAttribute(type, kLowestAttributeId);
 }
 
+// Loads the records a folder's index names, reading a mapped MFT 64 KiB at a time: the
+// entries of a folder are mostly neighbouring records, and a read per record cost more
+// than parsing it. Kept for one walk only, so that each listing reads what the disk holds
+// then. A run of records that does not read whole is left to the reads of single records.
+class NeighbourRecords {
+public:
+    explicit NeighbourRecords(NtfsVolume& volume) : volume_(volume) {}
+
+    bool Load(MftRecord& record, std::uint64_t number) {
+        std::vector<std::uint8_t> bytes;
+        if (Kept(number, &bytes))
+            return record.LoadFromBytes(volume_, number, std::move(bytes));
+        return record.Load(volume_, number);
+    }
+
+private:
+    static constexpr std::uint64_t kKeptBytes = 65536;
+
+    bool Kept(std::uint64_t number, std::vector<std::uint8_t>* bytes) {
+        const std::uint64_t recordBytes = volume_.RecordSize();
+        if (!volume_.IsOpen() || !volume_.IsMftMapped() || recordBytes == 0 ||
+            number >= volume_.MappedRecordCount())
+            return false;
+        const std::uint64_t perRun = std::max<std::uint64_t>(1, kKeptBytes / recordBytes);
+        const std::uint64_t first = number / perRun * perRun;
+        if (count_ == 0 || first != first_) {
+            if (first == unread_)
+                return false;
+            first_ = first;
+            count_ = std::min(perRun, volume_.MappedRecordCount() - first);
+            kept_.resize(static_cast<std::size_t>(count_ * recordBytes));
+            if (!volume_.ReadRunData(volume_.MftRuns(), first * recordBytes, kept_)) {
+                unread_ = first;
+                count_ = 0;
+                return false;
+            }
+        }
+        const auto at =
+            kept_.begin() + static_cast<std::ptrdiff_t>((number - first_) * recordBytes);
+        bytes->assign(at, at + static_cast<std::ptrdiff_t>(recordBytes));
+        return true;
+    }
+
+    NtfsVolume& volume_;
+    std::uint64_t first_ = 0;
+    std::uint64_t count_ = 0;
+    std::uint64_t unread_ = ~std::uint64_t{0};
+    std::vector<std::uint8_t> kept_;
+};
+
 class IndexWalk {
 public:
     IndexWalk(NtfsVolume& volume, MftRecord& folder, const NtfsDirectoryVisitor& visit)
-        : volume_(volume), folder_(folder), visit_(visit) {
+        : volume_(volume), folder_(folder), visit_(visit), records_(volume) {
         seenRecords_.insert(folder.RecordNumber());
     }
 
@@ -91,7 +141,7 @@ private:
         const std::uint64_t number = ReferenceRecord(entry.fileReference);
         if (!seenRecords_.insert(number).second)
             return;
-        if (!record_.Load(volume_, number))
+        if (!records_.Load(record_, number))
             return;
         const MftRecord& record = record_;
         NtfsDirectoryEntry child;
@@ -120,6 +170,7 @@ private:
     NtfsVolume& volume_;
     MftRecord& folder_;
     const NtfsDirectoryVisitor& visit_;
+    NeighbourRecords records_;
     MftRecord record_; // reused: its buffers outlive one entry
     const NtfsAttribute* allocation_ = nullptr;
     IndexBlockGeometry geometry_;

@@ -150,3 +150,37 @@ TEST(NtfsDirectory, BlocksSmallerThanAClusterAreAddressedInSectorUnits) {
     ASSERT_TRUE(ListNtfsDirectory(volume, 5, &entries));
     EXPECT_EQ(Names(entries), (std::vector<std::u16string>{u"file-0", u"file-1", u"file-2"}));
 }
+
+// A folder's records are read in runs of neighbours: a run with an unreadable sector
+// costs only the record there, and every listing reads the disk as it is then.
+TEST(NtfsDirectory, NeighbouringRecordsLoseOnlyAnUnreadableOneAndAreReadAgainPerListing) {
+    TestVolume image;
+    image.PutRecord(0, image.MftSelfRecord(16));
+    ByteVector rootEntries;
+    for (char16_t c = u'a'; c <= u'd'; ++c)
+        Append(rootEntries, Entry(40 + (c - u'a'), std::u16string(u"file-") + c));
+    Append(rootEntries, IndexEntryBytes(0, {}, 0x02));
+    image.PutRecord(5, RecordBuilder(1024, 3)
+                           .Resident(0x30, 1, FileNameValueBytes(5, u".", 3))
+                           .Resident(0x90, 2, IndexRootValue(rootEntries), u"$I30")
+                           .Build());
+    for (char16_t c = u'a'; c <= u'd'; ++c)
+        image.PutRecord(40 + (c - u'a'), FileRecordBytes(std::u16string(u"file-") + c));
+    FaultyDisk faulty(image.Disk());
+    CDiskWindow window;
+    NtfsVolume volume;
+    ASSERT_TRUE(window.Open(&faulty, 0, 0) && volume.Open(window, 0));
+    const std::uint64_t record41 =
+        (image.MftCluster() * image.ClusterSize() + 41 * image.RecordSize()) / 512;
+    faulty.MakeUnreadable(record41 + 1);
+    std::vector<NtfsDirectoryEntry> entries;
+    ASSERT_TRUE(ListNtfsDirectory(volume, 5, &entries));
+    EXPECT_EQ(Names(entries), (std::vector<std::u16string>{u"file-a", u"file-c", u"file-d"}));
+
+    faulty.MakeReadable(record41 + 1);
+    image.PutRecord(42, FileRecordBytes(u"renamed"));
+    entries.clear();
+    ASSERT_TRUE(ListNtfsDirectory(volume, 5, &entries));
+    EXPECT_EQ(Names(entries),
+              (std::vector<std::u16string>{u"file-a", u"file-b", u"file-d", u"renamed"}));
+}
