@@ -44,6 +44,19 @@ void CarveAll(Bytes bytes, std::uint32_t sectorSize) {
         Check(!file.head.empty() && file.head.size() <= bytes.size() - at &&
               std::equal(file.head.begin(), file.head.end(),
                          bytes.begin() + static_cast<std::ptrdiff_t>(at)));
+        // Its sectors' text summaries are theirs, and name it as walking its bytes does.
+        Check(file.headTexts.size() * sectorSize <= file.head.size());
+        for (std::size_t k = 0; k < file.headTexts.size(); ++k) {
+            const SectorText text =
+                SummariseSectorText(file.head.subspan(k * sectorSize, sectorSize));
+            Check(text.run == file.headTexts[k].run &&
+                  text.runFromSecond == file.headTexts[k].runFromSecond);
+        }
+        const Bytes head = file.head.first(std::min<std::size_t>(
+            file.head.size(), std::min<std::uint64_t>(file.size, kRenameHeadBytes)));
+        const auto viaTexts = [&] { return IsTextRun(head, sectorSize, file.headTexts); };
+        Check(RenameByContent(file.name, file.size, head, TextRunQuery(viaTexts), {}) ==
+              RenameByContent(file.name, file.size, head, {}));
         lastStart = file.startLba;
         any = true;
     };
@@ -73,6 +86,10 @@ void CompareSummarisedText(Bytes bytes, std::size_t sectorSize) {
     for (std::size_t k = 0; k < sectors; ++k) {
         const Bytes window = whole.subspan(k * sectorSize);
         Check(IsTextRun(window, sectorSize, std::span(texts).subspan(k)) == IsTextRun(window));
+        // Cut short inside a sector, as a carved file's head is: the rest is walked.
+        const Bytes from = bytes.subspan(k * sectorSize);
+        const Bytes cut = from.first(from.size() - std::min(from.size(), k % 7 * 5));
+        Check(IsTextRun(cut, sectorSize, std::span(texts).subspan(k)) == IsTextRun(cut));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "engine/scan/SignatureScanMethod.h"
 
 #include "engine/signature/CarvedName.h"
+#include "engine/signature/TextRules.h"
 #include "engine/tree/FileEntry.h"
 #include "engine/tree/ScanResultNode.h"
 #include "platform/Utf.h"
@@ -84,8 +85,12 @@ void SignatureScanMethod::AddCarvedFile(const FoundCarvedFile& found) {
     const bool headWhole =
         BadSectors().Size() == 0 && (found.head.size() >= looked ||
                                      (!found.head.empty() && !MayRenameByContent(found.head[0])));
-    std::u16string name = headWhole ? RenameByContent(found.name, found.size, found.head, read)
-                                    : RenameByContent(found.name, found.size, read);
+    const Bytes head = found.head.first(std::min<std::size_t>(found.head.size(), looked));
+    // The text test of the head from the summaries of its sectors, not another walk.
+    const auto headIsText = [&] { return IsTextRun(head, SectorSize(), found.headTexts); };
+    std::u16string name =
+        headWhole ? RenameByContent(found.name, found.size, head, TextRunQuery(headIsText), read)
+                  : RenameByContent(found.name, found.size, read);
     if (readThrough) {
         // Filled again so that the entry starts from a clean read position.
         if (!entry->FillCarved(Window(), found.startLba, found.size, std::move(name)))

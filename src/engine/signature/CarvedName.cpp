@@ -2,6 +2,7 @@
 
 #include "engine/signature/CompoundDocument.h"
 #include "engine/signature/FileSignature.h"
+#include "engine/signature/TextRules.h"
 
 #include <algorithm>
 #include <vector>
@@ -123,9 +124,17 @@ std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size, 
                                const CarvedContentReader& read) {
     head = head.first(std::min<std::size_t>(
         head.size(), static_cast<std::size_t>(std::min<std::uint64_t>(size, kRenameHeadBytes))));
+    const auto isText = [head] { return IsTextRun(head); };
+    return RenameByContent(oldName, size, head, TextRunQuery(isText), read);
+}
+
+std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size, Bytes head,
+                               const TextRunQuery& headIsText, const CarvedContentReader& read) {
+    head = head.first(std::min<std::size_t>(
+        head.size(), static_cast<std::size_t>(std::min<std::uint64_t>(size, kRenameHeadBytes))));
     if (head.empty() || !MayRenameByContent(head[0]))
         return MakeSafe(std::u16string(oldName));
-    const FileStart start = DetectFileType(head);
+    const FileStart start = DetectFileType(head, headIsText);
     if (start.kind == FileKind::Txt)
         return ReplaceExtension(oldName, RefineTextExtension(head));
     if (start.kind == FileKind::Aaf && read) {

@@ -4,6 +4,7 @@
 // extension, and the renaming by content that gives documents their real extension.
 
 #include "engine/signature/FileKind.h"
+#include "engine/signature/FileSignature.h"
 #include "platform/ByteReader.h"
 
 #include <cstdint>
@@ -36,6 +37,10 @@ std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size,
 // for what lies beyond, a compound document's directory.
 std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size, Bytes head,
                                const CarvedContentReader& read);
+// The same with the text test of the head (IsTextRun) answered by the caller, who may
+// know it from sector summaries.
+std::u16string RenameByContent(std::u16string_view oldName, std::uint64_t size, Bytes head,
+                               const TextRunQuery& headIsText, const CarvedContentReader& read);
 
 // False when a carved file starting with `firstByte` keeps its name whatever follows: only
 // text and compound documents are renamed by content.

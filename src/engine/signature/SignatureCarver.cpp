@@ -162,6 +162,7 @@ void SignatureCarver::Open(std::uint64_t lba, FileKind kind, std::uint64_t heade
     current_.size = headerLength;
     current_.kind = kind;
     head_.clear();
+    headTexts_.clear();
     const std::size_t offset = static_cast<std::size_t>(lba - examinedLba_) * sectorSize_;
     keepHead_ = offset < examined_.size() && MayRenameByContent(examined_[offset]);
 }
@@ -176,6 +177,8 @@ void SignatureCarver::AppendHead(std::size_t limit) {
     const std::size_t wanted = (limit - head_.size() + ss - 1) / ss * ss;
     const Bytes part = examined_.subspan(from, std::min(wanted, examined_.size() - from));
     head_.insert(head_.end(), part.begin(), part.end());
+    const auto texts = std::span(texts_).subspan(from / ss, part.size() / ss);
+    headTexts_.insert(headTexts_.end(), texts.begin(), texts.end());
 }
 
 void SignatureCarver::CarryHead() {
@@ -183,21 +186,25 @@ void SignatureCarver::CarryHead() {
         AppendHead(keepHead_ ? kRenameHeadBytes : sectorSize_);
 }
 
-Bytes SignatureCarver::HeadToEmit() {
+void SignatureCarver::FillHead(FoundCarvedFile& file) {
     const std::size_t ss = sectorSize_;
     const std::size_t limit = keepHead_ ? kRenameHeadBytes : ss;
     if (current_.startLba >= examinedLba_) {
         // Found in the chunk it starts in: no copy needed.
-        const std::uint64_t offset = (current_.startLba - examinedLba_) * ss;
-        if (offset >= examined_.size())
-            return {};
-        const Bytes rest = examined_.subspan(static_cast<std::size_t>(offset));
-        return rest.first(std::min(rest.size(), (limit + ss - 1) / ss * ss));
+        const std::uint64_t sector = current_.startLba - examinedLba_;
+        if (sector >= texts_.size())
+            return;
+        const Bytes rest = examined_.subspan(static_cast<std::size_t>(sector) * ss);
+        file.head = rest.first(std::min(rest.size(), (limit + ss - 1) / ss * ss));
+        file.headTexts =
+            std::span(texts_).subspan(static_cast<std::size_t>(sector), file.head.size() / ss);
+        return;
     }
     if (head_.empty())
-        return {};
+        return;
     AppendHead(std::min<std::uint64_t>(limit, current_.size));
-    return head_;
+    file.head = head_;
+    file.headTexts = headTexts_;
 }
 
 void SignatureCarver::Emit(const FoundFileSink& found) {
@@ -207,7 +214,7 @@ void SignatureCarver::Emit(const FoundFileSink& found) {
         file.size = current_.size;
         file.kind = current_.kind;
         file.name = CarvedFileName(current_.startLba, current_.kind);
-        file.head = HeadToEmit();
+        FillHead(file);
         found(file);
     }
     current_ = {};

@@ -59,6 +59,8 @@ struct FoundCarvedFile {
     // when the file runs on past what had been read when it was found. May hold bytes
     // past the file's end; empty when the sectors were not handed over in order.
     Bytes head;
+    // The text summaries of the head's whole sectors, as far as they are at hand.
+    std::span<const SectorText> headTexts;
 };
 
 // Reads `count` sectors starting at window LBA `lba` into `out` (exactly count × sector
@@ -133,7 +135,8 @@ private:
     void AppendHead(std::size_t limit);
     // Before the next chunk replaces this one: what the open file's head still needs.
     void CarryHead();
-    Bytes HeadToEmit();
+    // The head (and its sectors' text summaries) of the file about to be reported.
+    void FillHead(FoundCarvedFile& file);
     void Emit(const FoundFileSink& found);
     // Sets the open file's size when its end lies in the sector at `sectorOffset`.
     void FindEnd(Bytes chunk, std::size_t sectorIndex, std::uint64_t lba);
@@ -152,6 +155,7 @@ private:
     // The open file's first bytes from chunks before the one being examined; a file that
     // cannot be renamed by content (keepHead_ false) needs only its first sector.
     std::vector<std::uint8_t> head_;
+    std::vector<SectorText> headTexts_;
     bool keepHead_ = false;
 };
 

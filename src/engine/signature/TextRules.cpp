@@ -175,6 +175,9 @@ bool IsTextStartByte(std::uint8_t byte) {
 std::size_t TextRunLength(Bytes bytes) {
     const std::uint8_t* data = bytes.data();
     const std::size_t size = bytes.size();
+    // Zeroed sectors and much random data stop at once.
+    if (size == 0 || !IsTextStartByte(data[0]))
+        return 0;
     bool stopped = false;
     std::size_t pos = WalkTextFast(data, size, 0, stopped);
     if (stopped)
@@ -273,6 +276,7 @@ namespace {
 
 // TextRunLength of the window, walking sector summaries: a sector's own run differs from
 // the window's only where a character starts in its last byte and ends in the next.
+// Bytes past the sectors summarised (a part of a sector at the end) are walked.
 std::size_t WindowTextRun(Bytes window, std::size_t sectorSize, std::span<const SectorText> texts) {
     const std::size_t sectors = std::min(window.size() / sectorSize, texts.size());
     std::size_t offset = 0; // where the run goes on in sector k: 0, or 1 after a split character
@@ -283,22 +287,22 @@ std::size_t WindowTextRun(Bytes window, std::size_t sectorSize, std::span<const 
             offset = 0;
             continue;
         }
-        const bool split = end == sectorSize - 1 && k + 1 < sectors &&
+        const bool split = end == sectorSize - 1 && base + sectorSize < window.size() &&
                            IsTextLeadByte(window[base + end]) &&
                            IsTextTrailByte(window[base + sectorSize]);
         if (!split)
             return base + end;
         offset = 1;
     }
-    return sectors * sectorSize;
+    const std::size_t rest = sectors * sectorSize + offset;
+    return rest >= window.size() ? window.size() : rest + TextRunLength(window.subspan(rest));
 }
 
 } // namespace
 
 bool IsTextRun(Bytes window, std::size_t sectorSize, std::span<const SectorText> texts) {
     const std::size_t size = window.size();
-    if (size < kTextBlock || sectorSize == 0 || size % sectorSize != 0 ||
-        texts.size() * sectorSize < size)
+    if (size < kTextBlock || sectorSize == 0)
         return IsTextRun(window);
     const std::size_t run = WindowTextRun(window, sectorSize, texts);
     if (run < kMinTextRun)

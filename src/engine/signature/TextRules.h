@@ -49,7 +49,8 @@ SectorText SummariseSectorText(Bytes sector);
 // The tests above, for a sector (or the whole sectors of `window`) already summarised.
 bool TextEndsInSector(Bytes sector, const SectorText& text);
 std::size_t TextBytesInEndSector(Bytes sector, const SectorText& text);
-// texts[k] summarises sector k of window (sectorSize bytes each).
+// texts[k] summarises sector k of window (sectorSize bytes each); bytes past the sectors
+// summarised, such as a part of a sector at the end, are looked at one by one.
 bool IsTextRun(Bytes window, std::size_t sectorSize, std::span<const SectorText> texts);
 
 } // namespace vantrel
