@@ -5,7 +5,8 @@
 # not (--no-hash). Recovery also syncs the file before its final rename; DISK_OUT, a
 # folder on a real disk, adds the same comparison there (`cp` then followed by `sync` of
 # the copy).
-# Prints the load, the best of RUNS wall seconds of each, and each ratio to `cp`.
+# Prints the load, the best of RUNS wall seconds of each, and each ratio to `cp` (into
+# the RAM disk).
 #
 #   bench/compare-recover.sh
 #   DISK_OUT=/var/tmp/vantrel-bench-out bench/compare-recover.sh
@@ -17,7 +18,7 @@ cli="${CLI:-build/ci-release/src/cli/vantrel-cli}"
 work="${WORK:-/tmp/vantrel-bench-recover}"
 out="${OUT:-/dev/shm/vantrel-bench-recover}"
 disk_out="${DISK_OUT:-}"
-runs="${RUNS:-3}"
+runs="${RUNS:-5}"
 
 mkdir -p "$work"
 if [ ! -f "$work/big.img" ]; then
@@ -30,7 +31,6 @@ fi
 [ -f "$work/payload.bin" ] || mcopy -i "$work/big.img" ::PAYLOAD.BIN "$work/payload.bin"
 cat "$work/big.img" "$work/payload.bin" >/dev/null # into the page cache
 
-best() { sort -n | head -1; }
 seconds() { # runs "$@" once and prints its wall time in seconds
     local start end
     start=$(date +%s.%N)
@@ -38,42 +38,50 @@ seconds() { # runs "$@" once and prints its wall time in seconds
     end=$(date +%s.%N)
     echo "$end - $start" | bc -l
 }
-best_of() { # best wall time of RUNS runs of "$@", each after clearing $target
-    for _ in $(seq "$runs"); do
-        rm -rf "$target"
-        mkdir -p "$target"
-        seconds "$@"
-    done | best
+# The commands run in turns, each right after the output of the one before was removed:
+# on a virtual machine that hands freed memory back to its host, memory used for the
+# first time in a while is several times slower to write, and taking turns gives every
+# command the same start.
+declare -A best
+labels=()
+measure() { # label command...: runs it once into an empty $target, keeps the best time
+    local label=$1 time
+    shift
+    rm -rf "$out" ${disk_out:+"$disk_out"}
+    mkdir -p "$target"
+    time=$(seconds "$@")
+    [ -n "${best[$label]:-}" ] || labels+=("$label")
+    if [ -z "${best[$label]:-}" ] || [ "$(echo "$time < ${best[$label]}" | bc -l)" = 1 ]; then
+        best[$label]=$time
+    fi
 }
 copy_synced() { cp "$work/payload.bin" "$target/" && sync "$target/payload.bin"; }
-report() { # label seconds
-    printf '%-34s %6.3f s  %5.2f x cp\n' "$1" "$2" "$(echo "$2 / $copy" | bc -l)"
-}
+recover() { "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all "$@"; }
 
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 mb_per_s=$(openssl speed -evp sha256 -bytes 1048576 -seconds 2 2>/dev/null |
     awk '/^sha256/ {sub(/k$/, "", $2); printf "%.0f", $2 / 1000}')
-echo "openssl speed -evp sha256 (1 MiB blocks): $mb_per_s MB/s"
+for _ in $(seq "$runs"); do
+    target="$out"
+    measure "cp (page cache -> RAM disk)" cp "$work/payload.bin" "$target/"
+    measure "openssl dgst -sha256" openssl dgst -sha256 "$work/payload.bin"
+    measure "sha256sum" sha256sum "$work/payload.bin"
+    measure "recover (SHA-256 in the manifest)" recover
+    measure "recover --no-hash" recover --no-hash
+    if [ -n "$disk_out" ]; then
+        target="$disk_out"
+        measure "cp + sync (real disk)" copy_synced
+        measure "recover (real disk)" recover
+        measure "recover --no-hash (real disk)" recover --no-hash
+    fi
+done
+rm -rf "$out" ${disk_out:+"$disk_out"}
 
-target="$out"
-copy=$(best_of cp "$work/payload.bin" "$target/")
-report "cp (page cache -> RAM disk)" "$copy"
-report "SHA-256 at openssl speed" "$(echo "900 / $mb_per_s" | bc -l)"
-report "openssl dgst -sha256" "$(best_of openssl dgst -sha256 "$work/payload.bin")"
-report "sha256sum" "$(best_of sha256sum "$work/payload.bin")"
-report "recover (SHA-256 in the manifest)" \
-    "$(best_of "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all)"
-report "recover --no-hash" \
-    "$(best_of "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all --no-hash)"
-rm -rf "$target"
-
-if [ -n "$disk_out" ]; then
-    target="$disk_out"
-    report "cp + sync (real disk)" "$(best_of copy_synced)"
-    report "recover (real disk)" \
-        "$(best_of "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all)"
-    report "recover --no-hash (real disk)" \
-        "$(best_of "$cli" recover "$work/big.img" 1/0 --to "$target" --overwrite all --no-hash)"
-    rm -rf "$target"
-fi
+copy=${best["cp (page cache -> RAM disk)"]}
+printf 'SHA-256 of 900 MB at openssl speed -evp sha256 (%s MB/s): %.3f s, %.2f x cp\n' \
+    "$mb_per_s" "$(echo "900 / $mb_per_s" | bc -l)" "$(echo "900 / $mb_per_s / $copy" | bc -l)"
+for label in "${labels[@]}"; do
+    printf '%-34s %6.3f s  %5.2f x cp\n' "$label" "${best[$label]}" \
+        "$(echo "${best[$label]} / $copy" | bc -l)"
+done
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
