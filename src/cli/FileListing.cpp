@@ -129,32 +129,48 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder,
     if (!entry) // an index past the folder's files names no row
         return;
     const FileEntry& file = *entry;
-    const std::string path = folderPaths.display + "/" + ToUtf8(file.name);
-    const std::string id = ItemId(folderPaths.id, folder.ChildCount() + index);
+    const std::size_t itemIndex = folder.ChildCount() + index;
     if (!listing.json) {
-        std::cout << id << "\t" << (file.deleted ? "*" : " ") << "\t"
+        const std::string path = folderPaths.display + "/" + ToUtf8(file.name);
+        std::cout << ItemId(folderPaths.id, itemIndex) << "\t" << (file.deleted ? "*" : " ") << "\t"
                   << PrintableName(FromUtf8(RelativePath(listing, path))) << "\t"
                   << ToUtf8(SizeColumnText(file.size)) << "\t" << FileConditionText(file.condition)
                   << "\t" << ToUtf8(DateTimeText(file.modifyTime)) << "\n";
         return;
     }
-    // The row is put together first and written at once: a scan lists tens of thousands.
+    // The row is put together in place and written at once: a scan lists tens of
+    // thousands. Path and ID are escaped piece by piece rather than built first.
+    const std::string name = ToUtf8(file.name);
     std::string row;
-    row.reserve(512);
-    row.append("{\"path\":").append(JsonString(path));
-    row.append(",\"id\":").append(JsonString(id));
-    row.append(",\"name\":").append(JsonString(ToUtf8(file.name)));
-    row.append(",\"type\":\"file\",\"size\":").append(std::to_string(file.size));
+    row.reserve(256 + 2 * (folderPaths.display.size() + name.size()));
+    row.append("{\"path\":\"");
+    AppendJsonEscaped(row, folderPaths.display);
+    row.push_back('/');
+    AppendJsonEscaped(row, name);
+    row.append("\",\"id\":\"");
+    AppendJsonEscaped(row, folderPaths.id);
+    if (!folderPaths.id.empty())
+        row.push_back('/');
+    row.append(std::to_string(itemIndex));
+    row.append("\",\"name\":\"");
+    AppendJsonEscaped(row, name);
+    row.append("\",\"type\":\"file\",\"size\":").append(std::to_string(file.size));
     row.append(",\"deleted\":").append(file.deleted ? "true" : "false");
     row.append(",\"condition\":").append(std::to_string(file.condition));
     row.append(",\"condition_text\":").append(JsonString(FileConditionText(file.condition)));
     row.append(",\"modified\":").append(JsonTime(file.modifyTime));
     row.append(",\"created\":").append(JsonTime(file.createTime));
     row.append(",\"accessed\":").append(JsonTime(file.accessTime));
-    if (!file.carvedName.empty()) // the start-sector name of a carved file
-        row.append(",\"carved_name\":").append(JsonString(ToUtf8(file.carvedName)));
-    if (!file.originalFolder.empty())
-        row.append(",\"original_folder\":").append(JsonString(ToUtf8(file.originalFolder)));
+    if (!file.carvedName.empty()) { // the start-sector name of a carved file
+        row.append(",\"carved_name\":\"");
+        AppendJsonEscaped(row, ToUtf8(file.carvedName));
+        row.push_back('"');
+    }
+    if (!file.originalFolder.empty()) {
+        row.append(",\"original_folder\":\"");
+        AppendJsonEscaped(row, ToUtf8(file.originalFolder));
+        row.push_back('"');
+    }
     if (file.unreadBytes != 0) // data in areas the rescue map says were not read
         row.append(",\"unread_bytes\":").append(std::to_string(file.unreadBytes));
     if (listing.withFirstLba)

@@ -12,6 +12,21 @@ std::string JsonString(std::string_view utf8) {
     return JsonQuote(utf8);
 }
 
+void AppendJsonEscaped(std::string& out, std::string_view utf8) {
+    // Plain runs are copied whole; the escapes are JsonQuote's.
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte >= 0x20 && byte != '"' && byte != '\\' && byte != 0x7F)
+            continue;
+        out.append(utf8, plain, i - plain);
+        const std::string escaped = JsonQuote(utf8.substr(i, 1));
+        out.append(escaped, 1, escaped.size() - 2);
+        plain = i + 1;
+    }
+    out.append(utf8, plain, utf8.size() - plain);
+}
+
 namespace {
 
 // Two decimal digits of 0..99.

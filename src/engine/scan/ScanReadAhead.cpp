@@ -119,10 +119,11 @@ Bytes ScanReadAhead::Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList
     }
     if (tail_ <= lastBlock) {
         // One block more than needed where there is room and range for it: the scan is
-        // then woken once for the two.
+        // then woken once for the two. Not for the first block, which it only waits for.
         const std::uint64_t lastInRange = (end_ - 1 - base_) / blockSectors_;
-        wanted_ =
-            std::min({lastBlock + kWakeBlocks - 1, lastInRange, head_ + kReadAheadBlocks - 1});
+        wanted_ = tail_ == 0 ? lastBlock
+                             : std::min({lastBlock + kWakeBlocks - 1, lastInRange,
+                                         head_ + kReadAheadBlocks - 1});
         wanted_ = std::max(wanted_, lastBlock);
         waiting_ = true;
         ready_.wait(lock, [&] { return tail_ > wanted_; });
