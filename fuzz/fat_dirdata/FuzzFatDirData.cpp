@@ -36,6 +36,19 @@ void Compare(Bytes input) {
             const Bytes slot = input.subspan(offset);
             Check(IsPlausibleEntry(slot, chars) == reference::IsPlausibleEntry(slot, doubleByte));
         }
+        // A scan's block of sectors, one mark more than it holds.
+        for (const std::size_t sectorSize :
+             {std::size_t{32}, std::size_t{33}, std::size_t{96}, std::size_t{512}}) {
+            const std::size_t count = input.size() / sectorSize;
+            std::vector<std::uint64_t> marks(count + 1, 7);
+            MarkDirectoryClusters(input, sectorSize, chars, marks, 4);
+            for (std::size_t i = 0; i < count; ++i) {
+                const bool directory = reference::IsDirectoryCluster(
+                    input.subspan(i * sectorSize, sectorSize), doubleByte);
+                Check(marks[i] == (directory ? 4u : 0u));
+            }
+            Check(marks[count] == 0);
+        }
     }
     // The forms that ask for the code page themselves (Shift-JIS unless set otherwise).
     const bool doubleByte = FatCharacters().DoubleByte();

@@ -8,6 +8,7 @@
 #include "fs/fat/FatGeometry.h"
 #include "platform/Utf.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vantrel {
@@ -28,17 +29,15 @@ BlockMarker FatScanMethod::BlockMarks() const {
     // The code page is asked once per scan, not once per sector.
     const FatCharacters chars;
     return [chars](Bytes sectors, std::uint32_t sectorSize, std::span<std::uint64_t> marks) {
-        const std::size_t count = marks.size();
-        for (std::size_t i = 0; i < count; ++i) {
-            // The tests look at each sector's first and last slots first: ask for the next
-            // sectors early, since a block read on the other core is not in this one's cache.
-            if (i + 4 < count)
-                __builtin_prefetch(sectors.data() + (i + 4) * sectorSize);
+        MarkDirectoryClusters(sectors, sectorSize, chars, marks, kMarkDirectory);
+        if (sectorSize < kFatBootSectorBytes)
+            return;
+        for (std::size_t i = 0; i < marks.size(); ++i) {
             const Bytes sector = sectors.subspan(i * sectorSize, sectorSize);
-            std::uint64_t mark = IsDirectoryCluster(sector, chars) ? kMarkDirectory : 0;
-            if (IsFatBootSector(sector, sectorSize))
-                mark |= kMarkBootSector;
-            marks[i] = mark;
+            // The jump instruction first: nearly no sector starts with one.
+            const bool jump = sector[0] == 0xE9 || (sector[0] == 0xEB && sector[2] == 0x90);
+            if (jump && IsFatBootSector(sector, sectorSize))
+                marks[i] |= kMarkBootSector;
         }
     };
 }
@@ -154,7 +153,10 @@ StepResult FatScanMethod::DetectStep() {
         while (first < count && (ChunkMark(first) & kMarkDirectory) == 0)
             ++first;
         if (first == count) {
-            position_ += count;
+            // Nothing marked: go on from the next chunk boundary, so that after a run the
+            // chunks again lie inside the read-ahead's blocks (a chunk across two is copied).
+            const std::uint64_t boundary = (position_ / ChunkSectors() + 1) * ChunkSectors();
+            position_ = std::min<std::uint64_t>(position_ + count, boundary);
         } else if (first > 0) {
             position_ += first; // the run is read from its own first sector next pass
         } else {

@@ -77,6 +77,17 @@ std::size_t EntryPrefix(Bytes data, const FatCharacters& chars) {
     return offset;
 }
 
+// The rest of IsDirectoryCluster, for data that passed the two looks above.
+bool PassesFullTest(Bytes data, const FatCharacters& chars) {
+    if (TextLength(chars.Classes(), data.data(), std::min<std::size_t>(data.size(), 34)) > 32)
+        return false;
+    const std::size_t prefix = EntryPrefix(data, chars);
+    if (prefix == 0)
+        return false;
+    const Bytes rest = data.subspan(prefix);
+    return std::all_of(rest.begin(), rest.end(), [](std::uint8_t b) { return b == 0; });
+}
+
 } // namespace
 
 std::size_t LeadingTextLength(Bytes data) {
@@ -100,13 +111,22 @@ bool IsDirectoryCluster(Bytes data, const FatCharacters& chars) {
     if (data.size() < kFatDirEntryBytes || !MayStartWithEntry(chars.Classes(), data.data()) ||
         !MayEndDirectory(chars.Classes(), data))
         return false;
-    if (TextLength(chars.Classes(), data.data(), std::min<std::size_t>(data.size(), 34)) > 32)
-        return false;
-    const std::size_t prefix = EntryPrefix(data, chars);
-    if (prefix == 0)
-        return false;
-    const Bytes rest = data.subspan(prefix);
-    return std::all_of(rest.begin(), rest.end(), [](std::uint8_t b) { return b == 0; });
+    return PassesFullTest(data, chars);
+}
+
+void MarkDirectoryClusters(Bytes sectors, std::size_t sectorSize, const FatCharacters& chars,
+                           std::span<std::uint64_t> marks, std::uint64_t bit) {
+    const FatCharClasses& classes = chars.Classes();
+    const std::size_t count = sectorSize == 0 ? 0 : sectors.size() / sectorSize;
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        bool directory = false;
+        if (i < count && sectorSize >= kFatDirEntryBytes) {
+            const Bytes sector = sectors.subspan(i * sectorSize, sectorSize);
+            directory = MayStartWithEntry(classes, sector.data()) &&
+                        MayEndDirectory(classes, sector) && PassesFullTest(sector, chars);
+        }
+        marks[i] = directory ? bit : 0;
+    }
 }
 
 } // namespace vantrel
