@@ -22,6 +22,11 @@ constexpr std::size_t kPrefetchBytes = 8192;
 
 bool SignatureCarver::Reset(std::uint32_t sectorSize) {
     current_ = {};
+    // The last chunk examined was a view into sectors that are gone by now.
+    examined_ = {};
+    examinedLba_ = 0;
+    head_.clear();
+    headTexts_.clear();
     if (sectorSize == 0 || sectorSize > kMaxSectorSize) {
         sectorSize_ = 0;
         chunkSectors_ = 0;
