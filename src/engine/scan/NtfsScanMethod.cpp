@@ -26,6 +26,8 @@ BlockMarker NtfsScanMethod::BlockMarks() const {
 
 void NtfsScanMethod::Reset() {
     SectorScanMethod::Reset();
+    pending_.clear();
+    pendingBytes_ = 0;
     volume_.reset();
     deletedChildren_ = std::make_shared<NtfsDeletedChildren>();
     takenInMap_.clear();
@@ -114,6 +116,7 @@ StepResult NtfsScanMethod::DetectStep() {
         return kStepFailed;
     if (position_ >= RangeLength())
         return position_;
+    SetIdleWork([this] { return AddPendingRecord(); });
     const std::uint64_t begin = position_;
     while (StepGoesOn(begin)) {
         const std::uint32_t count = ReadChunk();
@@ -125,31 +128,56 @@ StepResult NtfsScanMethod::DetectStep() {
         }
         position_ += count;
     }
-    if (position_ >= RangeLength())
+    if (position_ >= RangeLength()) {
         ReleaseReadAhead();
+        DetectStopped();
+    }
     return position_;
+}
+
+void NtfsScanMethod::DetectStopped() {
+    while (AddPendingRecord()) {
+    }
 }
 
 void NtfsScanMethod::TakeRecord(std::uint64_t recordNumber, std::uint32_t sector,
                                 std::uint32_t count) {
+    // About the MFT of a large volume: what is waiting stays within a few blocks' worth.
+    constexpr std::size_t kMaxPendingBytes = std::size_t{4} << 20;
     if (!FirstMeeting(recordNumber))
         return;
+    PendingRecord pending;
+    pending.number = recordNumber;
+    if (!RecordInChunk(recordNumber, sector, count, &pending.bytes))
+        pending.bytes.clear();
+    pendingBytes_ += sizeof(PendingRecord) + pending.bytes.size();
+    pending_.push_back(std::move(pending));
+    while (pendingBytes_ > kMaxPendingBytes && AddPendingRecord()) {
+    }
+}
+
+bool NtfsScanMethod::AddPendingRecord() {
+    if (pending_.empty() || !volume_)
+        return false;
+    PendingRecord pending = std::move(pending_.front());
+    pending_.pop_front();
+    pendingBytes_ -= sizeof(PendingRecord) + pending.bytes.size();
     MftRecord record;
-    std::vector<std::uint8_t> bytes;
-    const bool loaded = RecordInChunk(recordNumber, sector, count, &bytes)
-                            ? record.LoadFromBytes(*volume_, recordNumber, std::move(bytes))
-                            : record.Load(*volume_, recordNumber);
+    const bool loaded = pending.bytes.empty() ? record.Load(*volume_, pending.number)
+                                              : record.LoadFromBytes(*volume_, pending.number,
+                                                                     std::move(pending.bytes));
     if (!loaded)
-        return;
+        return true;
     if (IsNtfsFolder(record)) {
         auto folder = std::make_unique<NtfsFolderNode>();
         if (folder->SetUpFolder(volume_, record, deletedChildren_) && folder->Name() != u".")
             AddFoundFolder(std::move(folder));
-        return;
+        return true;
     }
     auto file = std::make_unique<FileEntry>();
     if (FillNtfsFileEntry(*file, volume_, record))
         AddFoundFile(std::move(file));
+    return true;
 }
 
 bool NtfsScanMethod::FirstMeeting(std::uint64_t recordNumber) {

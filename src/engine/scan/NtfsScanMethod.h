@@ -8,6 +8,7 @@
 #include "fs/ntfs/NtfsDeletedChildren.h"
 #include "fs/ntfs/NtfsVolume.h"
 
+#include <deque>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -19,6 +20,7 @@ public:
     void Reset() override;
     StepResult SearchStep() override;
     StepResult DetectStep() override;
+    void DetectStopped() override;
     std::u16string MethodName() const override;
 
     // The volume found by the search; null before.
@@ -37,6 +39,8 @@ private:
     bool RecordNumberAt(std::uint64_t lba, std::uint64_t* recordNumber) const;
     // The record that starts at sector `sector` of the chunk last read (count sectors).
     void TakeRecord(std::uint64_t recordNumber, std::uint32_t sector, std::uint32_t count);
+    // Adds the oldest record taken as a folder or a file; false when none is waiting.
+    bool AddPendingRecord();
     // The record's bytes from the chunk, when they are what the MFT's map would read.
     bool RecordInChunk(std::uint64_t recordNumber, std::uint32_t sector, std::uint32_t count,
                        std::vector<std::uint8_t>* bytes) const;
@@ -49,6 +53,17 @@ private:
     // Records met: a bit for each record of the MFT's map, a set for numbers past it.
     std::vector<bool> takenInMap_;
     std::unordered_set<std::uint64_t> taken_;
+
+    // Records taken but not yet added, in the order met. Parsing one costs more than
+    // reading its sectors: the MFT's first megabytes would hold the read-ahead (and a cold
+    // disk) up, so records are parsed while the scan waits for blocks instead. Bounded;
+    // all are added when detection ends or is stopped.
+    struct PendingRecord {
+        std::uint64_t number = 0;
+        std::vector<std::uint8_t> bytes; // none: read through the MFT's map when added
+    };
+    std::deque<PendingRecord> pending_;
+    std::size_t pendingBytes_ = 0;
 };
 
 } // namespace vantrel

@@ -53,6 +53,7 @@ void ScanReadAhead::Detach() {
     Release();
     const std::lock_guard lock(mutex_);
     marker_ = nullptr;
+    idleWork_ = nullptr;
     window_ = nullptr;
 }
 
@@ -116,6 +117,13 @@ Bytes ScanReadAhead::Fetch(std::uint64_t lba, std::uint32_t count, BadSectorList
         head_ = firstBlock; // the blocks before are done with: room to read ahead
         if (readerWaiting_ && kReadAheadBlocks - (tail_ - head_) >= kWakeBlocks)
             wake_.notify_one();
+    }
+    while (tail_ <= lastBlock && idleWork_) {
+        lock.unlock();
+        const bool more = idleWork_();
+        lock.lock();
+        if (!more)
+            break;
     }
     if (tail_ <= lastBlock) {
         // One block more than needed where there is room and range for it: the scan is

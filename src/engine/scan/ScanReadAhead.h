@@ -68,6 +68,10 @@ public:
 
     std::uint32_t BlockSectors() const { return blockSectors_; }
 
+    // Work the scan does while it would otherwise wait for a block to be read: called
+    // (unlocked, on the scan's thread) until it answers false or the block is there.
+    void SetIdleWork(std::function<bool()> work) { idleWork_ = std::move(work); }
+
 private:
     enum class Marking { None, Under, Done };
     struct Block {
@@ -100,6 +104,7 @@ private:
     std::uint64_t first_ = 0;
     std::uint64_t end_ = 0;
     BlockMarker marker_;
+    std::function<bool()> idleWork_;
 
     std::mutex mutex_;
     std::condition_variable wake_;  // the reader: room for a block, a restart or a stop

@@ -54,6 +54,9 @@ protected:
         readAhead_.Release();
         chunk_ = {};
     }
+    // Work to do while the scan waits for the read-ahead (ScanReadAhead::SetIdleWork);
+    // cleared when the method is reset or attached again.
+    void SetIdleWork(std::function<bool()> work) { readAhead_.SetIdleWork(std::move(work)); }
     // The marks (SectorMarks) of the sectors last read, in step with them.
     std::span<const std::uint64_t> FetchedMarks() const { return readAhead_.Marks(); }
     // Mark of sector i of the chunk last read; 0 past its end or without a marker.

@@ -28,6 +28,9 @@ public:
     // After detection, before the rebuild: completes what detection found (the database
     // method names carved files after the entries file systems still hold for them).
     virtual StepResult FinishStep() { return kStepComplete; }
+    // Detection was stopped before its end: what the method met but has not added yet
+    // is added now, so that a stopped scan shows all it found.
+    virtual void DetectStopped() {}
     virtual std::u16string MethodName() const;
     BadSectorList& BadSectors() { return badSectors_; }
 

@@ -80,6 +80,11 @@ StepResult ScanResultNode::FinishStep() {
     return method_ ? method_->FinishStep() : kStepComplete;
 }
 
+void ScanResultNode::DetectStopped() {
+    if (method_)
+        method_->DetectStopped();
+}
+
 BadSectorList* ScanResultNode::BadSectors() {
     return method_ ? &method_->BadSectors() : nullptr;
 }

@@ -38,6 +38,7 @@ public:
     StepResult DetectStep() override;
     // The method's work between detection and the rebuild, step by step.
     StepResult FinishStep();
+    void DetectStopped();
     BadSectorList* BadSectors() override;
 
     // Attaches a method made by the caller, discarding the previous scan's findings.

@@ -72,8 +72,13 @@ private:
     bool RunPhase(StepResult (ResultNode::*step)(), bool postFiles, const char* failure) {
         for (;;) {
             if (record_.StopRequested()) {
-                if (postFiles)
+                if (postFiles) {
+                    if (auto* scan = dynamic_cast<ScanResultNode*>(node_)) {
+                        std::lock_guard lock(ScanLock());
+                        scan->DetectStopped();
+                    }
                     PostFoundFiles(true);
+                }
                 return false;
             }
             StepResult p = 0;

@@ -6,6 +6,7 @@
 #include "engine/volume/NtfsFolderNode.h"
 #include "platform/Utf.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -142,6 +143,32 @@ TEST_F(NtfsScanTest, RecordWithAnUnreadableSectorIsLeftOut) {
     EXPECT_FALSE(FindFile(node, u"file-001.txt"));
     EXPECT_TRUE(FindFile(node, u"file-002.txt"));
     EXPECT_EQ(node.BadSectors()->Lbas(), std::vector<std::uint64_t>{second});
+}
+
+// Records are parsed while the scan waits for its reads; a scan stopped just after
+// meeting one still shows it.
+TEST_F(NtfsScanTest, DetectionStoppedAfterARecordShowsIt) {
+    auto whole = DiskOver(image);
+    ASSERT_TRUE(whole && whole->node.SelectMethod(kMethodNtfs));
+    ASSERT_TRUE(RunSearch(whole->node) && RunDetect(whole->node));
+    const FileEntry* file = FindFile(whole->node, u"file-001.txt");
+    const auto* method = dynamic_cast<NtfsScanMethod*>(whole->node.Method());
+    ASSERT_TRUE(file && method && method->Volume());
+    const std::uint64_t key = file->key;
+    const std::uint64_t lba = method->Volume()->RecordLba(key);
+
+    auto scanned = DiskOver(image);
+    ASSERT_TRUE(scanned && scanned->node.SelectMethod(kMethodNtfs));
+    ScanResultNode& node = scanned->node;
+    ASSERT_TRUE(RunSearch(node));
+    StepResult p = 0;
+    do {
+        p = node.DetectStep();
+        ASSERT_NE(p, kStepFailed);
+    } while (p <= lba);
+    node.DetectStopped();
+    EXPECT_TRUE(std::any_of(node.Files().begin(), node.Files().end(),
+                            [&](const auto& found) { return found->key == key; }));
 }
 
 namespace {

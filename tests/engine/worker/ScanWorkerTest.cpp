@@ -163,10 +163,12 @@ TEST_F(ScanWorkerTest, PauseAnsweredNoResumesAndYesStops) {
             EXPECT_EQ(code, kWorkerExitDone);
             EXPECT_EQ(item.GetJobState(), kJobDone);
             EXPECT_EQ(method.detectSteps, 10);
+            EXPECT_EQ(method.detectStops, 0);
         } else {
             EXPECT_EQ(code, kWorkerExitFailed);
             EXPECT_EQ(item.GetJobState(), kJobCancel);
             EXPECT_EQ(method.detectSteps, 0);
+            EXPECT_EQ(method.detectStops, 1); // adds what it met before the stop
         }
     }
 }

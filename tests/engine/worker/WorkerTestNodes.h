@@ -29,9 +29,11 @@ public:
             return kStepFailed;
         return ++position_ >= length_ ? length_ : position_;
     }
+    void DetectStopped() override { ++detectStops; }
 
     std::atomic<int> searchSteps{0};
     std::atomic<int> detectSteps{0};
+    std::atomic<int> detectStops{0};
     StepResult searchResult = kStepComplete;
     std::uint64_t detectFailsAt = 0; // 1-based step that fails; 0 = none
     std::function<void(SteppingMethod&)> onSearch;
