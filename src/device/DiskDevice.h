@@ -55,6 +55,12 @@ public:
     [[nodiscard]] virtual bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize);
     [[nodiscard]] virtual bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
                                            std::uint32_t bufferSize);
+    // Sectors that will be read soon: a device that can starts fetching them. A hint that
+    // reads nothing; none by default.
+    virtual void WillRead(std::uint64_t lba, std::uint32_t count) {
+        static_cast<void>(lba);
+        static_cast<void>(count);
+    }
     [[nodiscard]] virtual bool WriteSectors(std::uint64_t lba, std::uint32_t count,
                                             const void* buffer, std::uint32_t bufferSize);
     virtual bool CheckReady();

@@ -57,6 +57,11 @@ bool CDiskWindow::ReadSectors(std::uint64_t lba, std::uint32_t count, void* buff
     return device_->ReadSectors(lba + start_, count, buffer, bufferSize);
 }
 
+void CDiskWindow::WillRead(std::uint64_t lba, std::uint32_t count) {
+    if (device_ && lba <= length_ && count <= length_ - lba)
+        device_->WillRead(lba + start_, count);
+}
+
 void BadSectorList::Add(std::uint64_t lba) {
     if (!Contains(lba))
         lbas_.push_back(lba);

@@ -25,6 +25,8 @@ public:
     [[nodiscard]] bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize);
     [[nodiscard]] bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
                                    std::uint32_t bufferSize);
+    // Sectors that will be read soon (a hint the device may act on; reads nothing).
+    void WillRead(std::uint64_t lba, std::uint32_t count);
 
     CDiskDevice* Device() const { return device_; }
     bool WholeDevice() const { return wholeDevice_; }

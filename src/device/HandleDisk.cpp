@@ -143,4 +143,10 @@ bool CHandleDisk::ReadSectors(std::uint64_t lba, std::uint32_t count, void* buff
     return file_.ReadAt(lba * sectorSize_, buffer, static_cast<std::size_t>(bytes));
 }
 
+void CHandleDisk::WillRead(std::uint64_t lba, std::uint32_t count) {
+    if (count == 0 || lba > lastLba_ || count > lastLba_ - lba + 1)
+        return;
+    file_.WillRead(lba * sectorSize_, std::uint64_t{count} * sectorSize_);
+}
+
 } // namespace vantrel

@@ -39,6 +39,7 @@ public:
     [[nodiscard]] bool GetCapacity(std::uint64_t* lastLba, std::uint32_t* sectorSize) override;
     [[nodiscard]] bool ReadSectors(std::uint64_t lba, std::uint32_t count, void* buffer,
                                    std::uint32_t bufferSize) override;
+    void WillRead(std::uint64_t lba, std::uint32_t count) override;
     std::string DeviceNode() const override { return path_; }
 
 protected:

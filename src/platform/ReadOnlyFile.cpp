@@ -87,6 +87,15 @@ bool ReadOnlyFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) 
     return true;
 }
 
+void ReadOnlyFile::WillRead(std::uint64_t offset, std::uint64_t size) {
+    if (fd_ < 0 || size == 0 || offset > static_cast<std::uint64_t>(INT64_MAX) ||
+        size > static_cast<std::uint64_t>(INT64_MAX) - offset)
+        return;
+    // Only a hint: a descriptor that cannot take it reads as before.
+    static_cast<void>(::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(size),
+                                      POSIX_FADV_WILLNEED));
+}
+
 bool ReadOnlyFile::IsBlockDevice() const {
     struct stat st {};
     return fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISBLK(st.st_mode);

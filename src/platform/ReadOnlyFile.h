@@ -40,6 +40,9 @@ public:
     // Reads exactly size bytes at offset, retrying interrupted and short reads; false
     // when the whole range could not be read (an end of file inside it included).
     [[nodiscard]] bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
+    // Tells the system that size bytes at offset will be read soon, so that it fetches
+    // them while the caller does other work. A hint: reads nothing, may do nothing.
+    void WillRead(std::uint64_t offset, std::uint64_t size);
 
     bool IsBlockDevice() const;
     bool IsRegularFile() const;
