@@ -112,9 +112,11 @@ int RunScan(const std::vector<std::string>& args) {
         std::cerr << "中断しました。それまでに見つかったものを表示します\n";
 
     // Nothing has gone to stdout yet: a file or a pipe gets the rows in 64 KiB writes
-    // rather than the C library's 4 KiB.
+    // rather than the C library's 4 KiB (a size it takes only with a buffer of ours,
+    // which must last until the process ends).
+    static char stdoutBuffer[1 << 16];
     if (!StdoutIsTerminal())
-        static_cast<void>(std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16));
+        static_cast<void>(std::setvbuf(stdout, stdoutBuffer, _IOFBF, sizeof stdoutBuffer));
     const RowFilter filter(settings);
     FileListing listing = MakeFileListing(filter);
     listing.recursive = true;
