@@ -38,7 +38,7 @@ bool IsFillSlot(const std::uint8_t* slot) {
 // attribute, nor a dot name, nor 11 name bytes (8 base bytes not needed when deleted) of
 // which each could stand in a valid field. One table lookup per byte and no branch on
 // each, since most sectors a scan tests hold random data and fail here.
-bool MayStartWithEntry(const FatCharClasses& classes, const std::uint8_t* slot) {
+inline bool MayStartWithEntry(const FatCharClasses& classes, const std::uint8_t* slot) {
     const std::uint8_t first = slot[0] == kFatKanjiE5Mark ? kFatCharInName : classes[slot[0]];
     const unsigned base = first & classes[slot[1]] & classes[slot[2]] & classes[slot[3]] &
                           classes[slot[4]] & classes[slot[5]] & classes[slot[6]] & classes[slot[7]];
