@@ -156,6 +156,15 @@ TEST_F(Floppy, UnreadableFatFailsAndFatSectorsAreReadOnce) {
     ASSERT_TRUE(FollowClusterChain(table, entry, &extents));
     EXPECT_EQ(table.ReadCount(), 1u); // all six entries lie in FAT sectors 1 and 2
 
+    // An unreadable sector elsewhere in the FAT read at once: the sectors the chain needs
+    // are read on their own and give the same runs.
+    faulty.MakeUnreadable(9);
+    FatTable patchy(faultyWindow, faultyVolume.Record());
+    FatExtents again;
+    ASSERT_TRUE(FollowClusterChain(patchy, entry, &again));
+    ASSERT_EQ(again.runs.size(), extents.runs.size());
+    EXPECT_EQ(again.runs.back().lba, extents.runs.back().lba);
+
     faulty.MakeUnreadable(1);
     faulty.MakeUnreadable(2);
     FatTable broken(faultyWindow, faultyVolume.Record());
