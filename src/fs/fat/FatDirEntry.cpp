@@ -138,6 +138,8 @@ bool IsPlausibleEntry(Bytes slot, const FatCharacters& chars) {
     return IsLongNameEntry(slot) || IsShortSlot(slot, chars.Classes());
 }
 
+namespace {
+
 // Only an entry with the long-name attribute needs its slot put together to be told
 // from a long-name entry; every other test reads the parsed fields.
 bool IsLongNameSlot(const FatDirEntry& entry) {
@@ -146,6 +148,8 @@ bool IsLongNameSlot(const FatDirEntry& entry) {
     const auto slot = SlotOf(entry);
     return IsLongNameEntry(Bytes(slot));
 }
+
+} // namespace
 
 bool IsDeleted(const FatDirEntry& entry) {
     return entry.name[0] == kFatDeletedMark;
