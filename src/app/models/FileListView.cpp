@@ -18,6 +18,7 @@ FileListView::FileListView(QWidget* parent) : QTreeView(parent), model_(new File
     const int widths[] = {128, 96, 96, 96, 96};
     for (int column = 0; column < 5; ++column)
         setColumnWidth(column, widths[column]);
+    setColumnWidth(0, NameColumnWidth(*this, 128));
     setColumnWidth(4, DateColumnWidth(*this, 96));
     connect(header(), &QHeaderView::sectionClicked, model_,
             [this](int column) { model_->sortByClick(column); });

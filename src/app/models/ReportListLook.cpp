@@ -23,4 +23,11 @@ int DateColumnWidth(const QTreeView& view, int minimum) {
         minimum, view.fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 12);
 }
 
+int NameColumnWidth(const QTreeView& view, int minimum) {
+    const int icon = view.iconSize().isValid() ? view.iconSize().width() : 16;
+    return std::max(minimum,
+                    view.fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000.JPEG")) +
+                        icon + 16);
+}
+
 } // namespace vantrel

@@ -13,4 +13,9 @@ void SetUpReportList(QTreeView& view);
 // date column is never cut short.
 int DateColumnWidth(const QTreeView& view, int minimum);
 
+// Wide enough for a carved file's name (sixteen hex digits of its first sector and a
+// four-letter extension) after its icon, and never below minimum: carved files would
+// otherwise all show the same cut-short run of zeros.
+int NameColumnWidth(const QTreeView& view, int minimum);
+
 } // namespace vantrel

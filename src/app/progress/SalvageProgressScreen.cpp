@@ -16,6 +16,9 @@ constexpr int kOverallPicture = 169;
 constexpr int kRecoveredPicture = 168;
 constexpr int kLogPicture = 157;
 constexpr int kCountWidth = 220; // the "done / total" labels beside the bars
+// A run of small files sends a few messages per file, each answered before the next comes;
+// painting the screen after every one cost many times the copying itself.
+constexpr int kPaintIntervalMs = 50;
 
 QString CountText(std::uint64_t done, std::uint64_t total) {
     return QString::number(done) + QStringLiteral(" / ") + QString::number(total);
@@ -31,6 +34,31 @@ SalvageProgressScreen::SalvageProgressScreen(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     recovered_->fileModel()->setRowCap(32767);
     showOverall();
+    paintTimer_.setSingleShot(true);
+    paintTimer_.setInterval(kPaintIntervalMs);
+    connect(&paintTimer_, &QTimer::timeout, this, &SalvageProgressScreen::releasePaint);
+}
+
+void SalvageProgressScreen::holdPaint() {
+    if (paintHeld_ || !isVisible())
+        return;
+    paintHeld_ = true;
+    setUpdatesEnabled(false);
+    paintTimer_.start();
+}
+
+// Paints at once: a deferred paint could come after the next message has held the
+// screen again, and the screen would never be painted while the run goes on.
+void SalvageProgressScreen::releasePaint() {
+    paintTimer_.stop();
+    if (!paintHeld_)
+        return;
+    paintHeld_ = false;
+    if (scrollPending_)
+        recovered_->scrollToEnd();
+    scrollPending_ = false;
+    setUpdatesEnabled(true);
+    repaint();
 }
 
 void SalvageProgressScreen::showOverall() {
@@ -73,7 +101,11 @@ void SalvageProgressScreen::takeRecovered(const std::vector<FileEntry*>& recover
         // Rows keep copies of the entries; the worker waits while they are taken.
         static_cast<void>(recovered_->fileModel()->appendEntries(recovered, recoveredTaken_));
         recoveredTaken_ = recovered.size();
-        recovered_->scrollToEnd();
+        // Scrolling lays the list out again; once per paint is enough.
+        if (paintHeld_)
+            scrollPending_ = true;
+        else
+            recovered_->scrollToEnd();
     }
     done_ = filesDone;
     showOverall();
@@ -98,22 +130,27 @@ void SalvageProgressScreen::customEvent(QEvent* event) {
     }
     switch (request->message()) {
     case msg::kSalvageStart:
+        releasePaint();
         startRun(request->value());
         break;
     case msg::kSalvageFileStart: {
+        holdPaint();
         const auto* entry = request->pointerAs<const FileEntry>();
         startFile(request->text(), entry ? entry->size : 0);
         break;
     }
     case msg::kSalvageFileProgress:
+        holdPaint();
         fileProgress(request->value());
         break;
     case msg::kSalvageRecovered:
+        holdPaint();
         if (const auto* recovered = request->pointerAs<const std::vector<FileEntry*>>())
             takeRecovered(*recovered, request->value());
         break;
     case msg::kSalvageEnd:
         endRun(request->pointerAs<const SalvageSummary>());
+        releasePaint();
         break;
     default:
         break;

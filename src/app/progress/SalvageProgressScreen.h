@@ -9,6 +9,7 @@
 #include "app/progress/ProgressBar.h"
 
 #include <QMutex>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -36,6 +37,8 @@ public:
     ProgressBar* overallBar() const { return overallBar_; }
     FileListView* recoveredList() const { return recovered_; }
     LogList* logList() const { return log_; }
+    // True while messages come faster than the screen paints (tests).
+    bool paintHeld() const { return paintHeld_; }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -44,6 +47,8 @@ protected:
 
 private:
     void showOverall();
+    void holdPaint();
+    void releasePaint();
 
     mutable QMutex lock_;
     BlinkLabel* current_;
@@ -57,6 +62,9 @@ private:
     std::uint64_t done_ = 0;
     std::uint64_t total_ = 0;
     std::size_t recoveredTaken_ = 0;
+    QTimer paintTimer_;
+    bool paintHeld_ = false;
+    bool scrollPending_ = false;
 };
 
 } // namespace vantrel

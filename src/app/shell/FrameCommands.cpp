@@ -8,6 +8,7 @@
 #include "app/shell/CVntMFCFrameWnd.h"
 #include "app/shell/DiskService.h"
 #include "app/shell/ImageSources.h"
+#include "app/shell/ScreenHost.h"
 #include "app/shell/UiRequestEvent.h"
 
 #include <QCoreApplication>
@@ -149,6 +150,9 @@ bool CVntMFCFrameWnd::addImage(std::unique_ptr<CDiskDevice> image, const QString
     if (browse_)
         browse_->driveListChanged();
     PostUiRequest(this, msg::kSelectDriveIndex, drives_->size() - 1);
+    // Opened from the start page the image would only wait, unseen, in the drive list.
+    if (host_->currentScreen() == static_cast<int>(msg::kScreenStart))
+        PostUiRequest(this, msg::kShowScreen, msg::kScreenBrowse);
     return true;
 }
 

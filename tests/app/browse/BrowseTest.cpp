@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -241,6 +242,12 @@ private slots:
         QTRY_VERIFY(!model.filling() && model.rowCount() > 0);
         QVERIFY2(Column(model, 0).join(u' ').contains(QStringLiteral(".JPG")),
                  qPrintable(Column(model, 0).join(u' ')));
+        // Carved names differ only in their last digits: the column shows them whole.
+        const FileListView& view = *browse_->listView()->fileList();
+        for (const QString& name : Column(model, 0))
+            if (QRegularExpression(QStringLiteral("^[0-9A-F]{16}\\.")).match(name).hasMatch())
+                QVERIFY2(view.fontMetrics().horizontalAdvance(name) + 24 <= view.columnWidth(0),
+                         qPrintable(name));
         // Carved pictures whose entries the volume still holds show under those names.
         QVERIFY2(Column(model, 0).contains(QStringLiteral("Holiday Photo 2019.jpg")),
                  qPrintable(Column(model, 0).join(u' ')));

@@ -53,6 +53,18 @@ ResultNode::FileList Entries(const QStringList& names) {
     return list;
 }
 
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
 } // namespace
 
 class ProgressTest : public QObject {
@@ -176,6 +188,37 @@ private slots:
         summary.ok = 2;
         Deliver(&screen, msg::kSalvageEnd, 4, &summary);
         QVERIFY(screen.currentFileLabel()->text().contains(QStringLiteral("回収 2")));
+    }
+
+    // Many small files: the frame's loop runs between messages, yet the screen paints on
+    // its own clock, not once per message, and paints the last state when the run ends.
+    void salvageScreenPaintsOnItsOwnClock() {
+        SalvageProgressScreen screen;
+        screen.resize(1012, 610);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        auto entries = Entries({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        std::vector<FileEntry*> recovered;
+        Deliver(&screen, msg::kSalvageStart, 2);
+        QCoreApplication::processEvents();
+        PaintCounter counter;
+        screen.recoveredList()->viewport()->installEventFilter(&counter);
+        for (auto& entry : entries) {
+            Deliver(&screen, msg::kSalvageFileStart, 0, entry.get(), QStringLiteral("x"));
+            QCoreApplication::processEvents();
+            recovered.push_back(entry.get());
+            Deliver(&screen, msg::kSalvageRecovered, recovered.size(), &recovered);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(counter.paints, 0);
+        QVERIFY(screen.paintHeld());
+        QTRY_VERIFY(counter.paints > 0);
+        QVERIFY(!screen.paintHeld());
+        Deliver(&screen, msg::kSalvageFileStart, 0, entries[0].get(), QStringLiteral("y"));
+        SalvageSummary summary;
+        Deliver(&screen, msg::kSalvageEnd, 2, &summary);
+        QVERIFY(!screen.paintHeld());
+        QVERIFY(screen.updatesEnabled());
     }
 
     void diagnosisScreenShowsTheMap() {

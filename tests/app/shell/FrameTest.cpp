@@ -353,11 +353,13 @@ private slots:
         QVERIFY(h.messages.last().contains(QStringLiteral("管理者の権限で Vantrel を起動")));
         QVERIFY(!h.frame->openImageFile(QStringLiteral("/nonexistent/disk.img")));
         QVERIFY(h.messages.last().contains(QStringLiteral("/nonexistent/disk.img")));
+        QCOMPARE(h.frame->screenHost()->currentScreen(), 1);
         QVERIFY(h.frame->openImageFile(QStringLiteral(VANTREL_SOURCE_DIR "/res/art/149.svg")));
         QCOMPARE(h.drives.size(), before + 1);
         QCOMPARE(h.browse.driveListChanges, 1);
         h.frame->flush();
         QCOMPARE(h.browse.selector.values.back(), before);
+        QCOMPARE(h.frame->screenHost()->currentScreen(), 2);
     }
 
     void menuHasEveryEntry() {
