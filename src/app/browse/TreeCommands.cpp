@@ -76,10 +76,10 @@ void CVntMFCView_TreeCtrl::runCommand(int commandId) {
 void CVntMFCView_TreeCtrl::scanItem(FolderTreeItem* item, int method) {
     if (!item || !item->Node())
         return;
-    // Nothing may show the entries the scan is about to replace.
-    postToFrame(msg::kShowEntries);
-    QCoreApplication::sendPostedEvents();
     stopSubtree(item, false);
+    // Nothing may show the entries the scan is about to replace; a worker that ended
+    // just now may have asked to show them.
+    emptyFileList();
     view_->collapse(model_->indexOf(item));
     model_->resetChildren(item);
     InstallScanMethods();

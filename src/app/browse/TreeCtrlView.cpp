@@ -73,6 +73,16 @@ void CVntMFCView_TreeCtrl::postToFrame(msg::MessageId message, std::uint64_t val
     PostUiRequest(frame_.frameReceiver(), message, value, pointer);
 }
 
+void CVntMFCView_TreeCtrl::emptyFileList() {
+    // The list hears through the frame, which posts its relay while handling ours: one
+    // pass per hop. Earlier shows still on their way go through first, then the empty
+    // one, so no fill goes on from, and no row points into, what is about to be freed.
+    postToFrame(msg::kShowEntries);
+    const QEvent::Type show = UiRequestEvent::TypeFor(msg::kShowEntries);
+    QCoreApplication::sendPostedEvents(nullptr, show); // tree -> frame
+    QCoreApplication::sendPostedEvents(nullptr, show); // frame -> list
+}
+
 void CVntMFCView_TreeCtrl::logLine(const QString& target, const QString& text) {
     auto request =
         std::make_unique<UiRequest>(frame_.frameReceiver(), msg::kLogLine, kLogReceivers);
@@ -137,8 +147,7 @@ void CVntMFCView_TreeCtrl::clearTree() {
         stopSubtree(root, true);
     // The list and any viewer may show entries of the nodes about to go.
     CloseViewerWindow();
-    postToFrame(msg::kShowEntries);
-    QCoreApplication::sendPostedEvents();
+    emptyFileList();
     model_->setRootNode(nullptr);
     drive_ = nullptr;
 }

@@ -78,6 +78,8 @@ private:
     bool answerDuringDeletion(UiRequestEvent& request);
     void showContextMenu(const QPoint& at);
     void postToFrame(msg::MessageId message, std::uint64_t value = 0, void* pointer = nullptr);
+    // Empties the file list now, before nodes whose entries it may show or fill from go.
+    void emptyFileList();
     void logLine(const QString& target, const QString& text);
     bool ask(const QString& text);
 

@@ -2,7 +2,7 @@
 // shows the same files as its raw image and its case metadata on the drive's row; with a
 // rescue map, the file the map cuts is rated 悪い at best, the others are unchanged and
 // recovering it logs the part never read; a missing segment, a malformed map and a map
-// past the image's end each say so.
+// past the image's end each say so. Shutting down empties the list before the nodes go.
 
 #include "../Screenshot.h"
 #include "../TreeLookup.h"
@@ -205,8 +205,16 @@ private slots:
         QVERIFY2(messages.last().contains(QStringLiteral("の 2 行目が正しくありません")),
                  qPrintable(messages.last()));
         QCOMPARE(drives.size(), 3u);
+
+        // Shutting down frees the tree's nodes: the list, which showed entries of one of
+        // them, holds none of them by the time the tree's handler returns.
+        const FileListModel& files = *list->fileModel();
+        QTRY_VERIFY_WITH_TIMEOUT(files.rowCount() > 0 && !files.filling(), 30000);
         PostUiRequest(browse->receivers().folderTree, msg::kShutDown);
-        QTRY_VERIFY(browse->folderTree()->model()->rootItem() == nullptr);
+        QCoreApplication::sendPostedEvents(browse->folderTree());
+        QVERIFY(browse->folderTree()->model()->rootItem() == nullptr);
+        QCOMPARE(files.rowCount(), 0);
+        QVERIFY(!files.filling());
     }
 };
 
