@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,35 @@ private:
 // One flag per byte value.
 using ByteTable = std::array<bool, 256>;
 
+// One byte converted alone to UTF-16LE, the descriptor reset after it.
+struct SingleByte {
+    bool converted = false;  // iconv took the byte
+    bool incomplete = false; // iconv wants more bytes after it (a lead byte)
+    std::size_t units = 0;   // UTF-16 units produced
+    std::uint16_t unit = 0;  // the first of them
+};
+
+SingleByte ConvertAlone(const Iconv& cd, char byte) {
+    char in = byte;
+    char* inPtr = &in;
+    std::size_t inLeft = 1;
+    char out[8] = {};
+    char* outPtr = out;
+    std::size_t outLeft = sizeof out;
+    errno = 0;
+    SingleByte result;
+    const std::size_t rc = ::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft);
+    if (rc == static_cast<std::size_t>(-1))
+        result.incomplete = errno == EINVAL;
+    else
+        result.converted = rc == 0 && inLeft == 0;
+    result.units = static_cast<std::size_t>(outPtr - out) / 2;
+    result.unit = static_cast<std::uint16_t>(static_cast<std::uint8_t>(out[0]) |
+                                             (static_cast<std::uint8_t>(out[1]) << 8));
+    ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
+    return result;
+}
+
 // Lead bytes of a double-byte code page: bytes that iconv calls an incomplete sequence
 // when they stand alone. Single-byte code pages have none.
 ByteTable ProbeLeadBytes(const std::string& codePage) {
@@ -44,18 +74,8 @@ ByteTable ProbeLeadBytes(const std::string& codePage) {
     Iconv cd("UTF-16LE", codePage.c_str());
     if (!cd.Ok())
         return table;
-    for (std::size_t b = 0x80; b < table.size(); ++b) {
-        char in = static_cast<char>(b);
-        char* inPtr = &in;
-        std::size_t inLeft = 1;
-        char out[8];
-        char* outPtr = out;
-        std::size_t outLeft = sizeof out;
-        errno = 0;
-        if (::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
-            table[b] = errno == EINVAL;
-        ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
-    }
+    for (std::size_t b = 0x80; b < table.size(); ++b)
+        table[b] = ConvertAlone(cd, static_cast<char>(b)).incomplete;
     return table;
 }
 
@@ -68,15 +88,8 @@ ByteTable ProbePlainBytes(const std::string& codePage) {
     if (!cd.Ok())
         return table;
     for (std::size_t b = 0x20; b < 0x7F; ++b) {
-        char in = static_cast<char>(b);
-        char* inPtr = &in;
-        std::size_t inLeft = 1;
-        char out[8];
-        char* outPtr = out;
-        std::size_t outLeft = sizeof out;
-        const std::size_t rc = ::iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft);
-        table[b] = rc == 0 && inLeft == 0 && outPtr - out == 2 && out[0] == in && out[1] == 0;
-        ::iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
+        const SingleByte one = ConvertAlone(cd, static_cast<char>(b));
+        table[b] = one.converted && one.units == 1 && one.unit == b;
     }
     return table;
 }

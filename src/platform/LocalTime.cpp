@@ -99,14 +99,7 @@ bool UtcToEpoch(const CalendarTime& utc, std::int64_t* seconds) {
 }
 
 bool EpochToLocal(std::int64_t seconds, CalendarTime* local) {
-    LoadZoneOnce();
-    const std::time_t value = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    if (!::localtime_r(&value, &tm))
-        return false;
-    if (local)
-        FromTm(tm, local);
-    return true;
+    return EpochToLocal(seconds, local, nullptr);
 }
 
 bool EpochToLocal(std::int64_t seconds, CalendarTime* local, long* utcOffset) {
