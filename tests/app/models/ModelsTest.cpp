@@ -3,6 +3,7 @@
 
 #include "Fixtures.h"
 #include "app/models/FileListModel.h"
+#include "app/models/FileListView.h"
 #include "app/models/FolderTreeModel.h"
 #include "app/models/LogListModel.h"
 #include "device/HandleDisk.h"
@@ -133,6 +134,30 @@ private slots:
         model.finishFill();
         QCOMPARE(model.rowCount(), 100000);
         QCOMPARE(model.totalEntries(), 100000u);
+    }
+
+    // The count the status line and command states read, from overlapping, split and
+    // single-row selections alike.
+    void selectedRowCountMatchesTheRows() {
+        const auto entries = ManyEntries(50, QStringLiteral("s"));
+        FileListView view;
+        view.fileModel()->fill(&entries);
+        view.fileModel()->finishFill();
+        auto rows = [&view](int top, int bottom) {
+            return QItemSelection(
+                view.fileModel()->index(top, 0),
+                view.fileModel()->index(bottom, view.fileModel()->columnCount() - 1));
+        };
+        QItemSelection overlapping = rows(0, 9);
+        overlapping.append(rows(5, 14).first());
+        overlapping.append(rows(30, 30).first());
+        view.selectionModel()->select(overlapping, QItemSelectionModel::Select);
+        view.selectionModel()->select(rows(7, 7), QItemSelectionModel::Deselect);
+        QCOMPARE(view.selectedRowCount(), 15);
+        QCOMPARE(view.selectedRowCount(),
+                 static_cast<int>(view.selectionModel()->selectedRows().size()));
+        view.selectionModel()->clearSelection();
+        QCOMPARE(view.selectedRowCount(), 0);
     }
 
     // Progress lists keep the newest rows and outlive the entries they showed.
