@@ -91,6 +91,7 @@ void CVntMFCFrameWnd::buildMenu() {
     openMapped->setStatusTip(QStringLiteral("ディスクイメージファイルを、作成時に読めなかった領域を"
                                             "記録したマップファイルとともに開きます"));
     connect(openMapped, &QAction::triggered, this, &CVntMFCFrameWnd::askImageWithMap);
+    imageActions_ = {open, openMapped};
     file->addSeparator();
     addCommand(file, QStringLiteral("アプリケーションの終了(&X)"), cmd::kExit);
 
@@ -155,6 +156,9 @@ void CVntMFCFrameWnd::updateCommandStates() {
         host_->toolbar()->setCommandEnabled(id, states_.enabled(id));
     for (const auto& [id, action] : actions_)
         action->setEnabled(states_.enabled(id));
+    const int screen = host_->currentScreen();
+    for (QAction* action : imageActions_)
+        action->setEnabled(screen == 1 || screen == 2);
 }
 
 void CVntMFCFrameWnd::updateStatusText() {

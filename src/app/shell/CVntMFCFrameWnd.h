@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -118,6 +119,8 @@ private:
     QLabel* statusPane_;
     BrowseScreenPort* browse_ = nullptr;
     std::map<int, QAction*> actions_;
+    // Opening an image selects it, which would stop a running scan or recovery unasked.
+    std::vector<QAction*> imageActions_;
     CommandStates states_;
     bool updatePending_ = false;
     bool shutDownApproved_ = false;

@@ -373,6 +373,15 @@ private slots:
             QVERIFY2(h.frame->action(id) && !h.frame->action(id)->statusTip().isEmpty(),
                      qPrintable(QString::number(id)));
         QCOMPARE(h.frame->minimumSize(), QSize(640, 480));
+
+        // Opening an image selects it; not while a scan or a recovery is shown running.
+        QAction* open = h.frame->menuBar()->actions().first()->menu()->actions().at(3);
+        QVERIFY(open->text().startsWith(QStringLiteral("イメージファイルを開く")));
+        for (const int screen : {1, 2, 3, 4, 5}) {
+            h.frame->screenHost()->showScreen(screen);
+            h.frame->updateCommandStates();
+            QCOMPARE(open->isEnabled(), screen <= 2);
+        }
     }
 };
 
