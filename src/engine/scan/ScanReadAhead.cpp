@@ -217,11 +217,17 @@ void ScanReadAhead::Run() {
     };
     for (;;) {
         if (!canGoOn()) {
+            // No room to read into: mark a block the scan has not reached rather than wait.
+            if (MarkAhead(lock))
+                continue;
             readerWaiting_ = true;
             wake_.wait(lock, canGoOn);
             readerWaiting_ = false;
         }
         if (stop_ || BlockStart(tail_) >= end_) {
+            // Read to the end: what is left to mark is shared with the scan.
+            if (!stop_ && MarkAhead(lock))
+                continue;
             running_ = false;
             return;
         }
@@ -237,22 +243,30 @@ void ScanReadAhead::Run() {
         lock.lock();
         if (generation != generation_)
             continue;
-        const std::uint64_t n = tail_++;
-        // A scan waiting for this block marks it itself, while the reader reads on.
-        const bool markHere = marker_ && !(waiting_ && n <= wanted_);
-        if (markHere)
-            block.marking = Marking::Under;
+        ++tail_;
         if (waiting_ && tail_ > wanted_)
             ready_.notify_one();
-        if (!markHere)
+    }
+}
+
+bool ScanReadAhead::MarkAhead(std::unique_lock<std::mutex>& lock) {
+    if (!marker_)
+        return false;
+    // The newest first: the scan reaches it last, so it rarely waits for the reader.
+    for (std::uint64_t n = tail_; n-- > head_;) {
+        Block& block = blocks_[n % kReadAheadBlocks];
+        if (block.marking != Marking::None)
             continue;
+        block.marking = Marking::Under;
         lock.unlock();
         MarkSectors(BlockBytes(block), block.marks);
         lock.lock();
         block.marking = Marking::Done;
         if (markWaiting_)
             ready_.notify_one();
+        return true;
     }
+    return false;
 }
 
 void ScanReadAhead::ReadBlock(Block& block) {

@@ -8,11 +8,10 @@
 //
 // A scan may also hand over a per-sector test that does not depend on what it found
 // before (a marker): each block is then marked, one value per sector, by whichever
-// thread gets to it first — the reader right after reading it, while it is still in that
-// core's cache, or the scan when it has caught up and would otherwise wait — so that the
-// testing is shared between two cores. Each side wakes the other only when that one
-// waits, and then for two blocks at a time: a wake-up costs about as much as testing a
-// block.
+// thread gets to it first — the scan when it reaches the block, or the reader when it has
+// no room to read into — so that the testing is shared between two cores and reading,
+// which bounds the scan of a fast disk, never waits on it. Each side wakes the other only when that
+// one waits, and then for two blocks at a time: a wake-up costs about as much as testing a block.
 
 #include "device/DiskWindow.h"
 #include "platform/ByteReader.h"
@@ -87,6 +86,9 @@ private:
     void Run();
     void ReadBlock(Block& block);
     void MarkSectors(Bytes sectors, std::vector<std::uint64_t>& marks) const;
+    // The reader, with no room to read into, marks a held block the scan has not marked;
+    // false when there is none. Caller holds the lock (released while marking).
+    bool MarkAhead(std::unique_lock<std::mutex>& lock);
     // Marks block n unless the other thread does; returns once it is marked. Caller holds
     // the lock (released while marking).
     void EnsureMarked(std::unique_lock<std::mutex>& lock, std::uint64_t n);
