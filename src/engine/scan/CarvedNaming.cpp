@@ -57,11 +57,11 @@ void CarvedNaming::Reset() {
     named_ = 0;
 }
 
-StepResult CarvedNaming::Step(ScanResultNode& node) {
+StepResult CarvedNaming::Step(ScanResultNode& node, const VolumeSearchHint* hint) {
     if (done_)
         return kStepComplete;
     if (!started_) {
-        Start(node);
+        Start(node, hint);
     } else if (volume_ < finder_.Volumes().size()) {
         if (LookAtVolume()) {
             ++volume_;
@@ -75,14 +75,14 @@ StepResult CarvedNaming::Step(ScanResultNode& node) {
     return ++steps_;
 }
 
-void CarvedNaming::Start(ScanResultNode& node) {
+void CarvedNaming::Start(ScanResultNode& node, const VolumeSearchHint* hint) {
     started_ = true;
     for (const auto& file : node.Files()) {
         if (file->carvedName.empty())
             file->carvedName = file->name;
     }
     if (node.FileCount() != 0)
-        finder_.Find(node);
+        finder_.Find(node, hint);
     // The starts are looked up only in the volumes found; most disks carved hold none.
     std::unordered_set<std::uint64_t> starts;
     if (!finder_.Volumes().empty()) {

@@ -26,14 +26,15 @@ class CarvedNaming {
 public:
     void Reset();
     // One step over node's files: kStepComplete when every carved file has been looked
-    // up and named, else a count of steps done.
-    StepResult Step(ScanResultNode& node);
+    // up and named, else a count of steps done. A hint rules searches of the range's
+    // start out.
+    StepResult Step(ScanResultNode& node, const VolumeSearchHint* hint = nullptr);
 
     std::size_t VolumesLookedAt() const { return finder_.Volumes().size(); }
     std::size_t FilesNamed() const { return named_; }
 
 private:
-    void Start(ScanResultNode& node);
+    void Start(ScanResultNode& node, const VolumeSearchHint* hint);
     // Looks at volume `volume_` of the finder; true when it is done.
     bool LookAtVolume();
     void Apply(ScanResultNode& node);

@@ -1,6 +1,7 @@
 #include "engine/scan/FatScanMethod.h"
 
 #include "engine/scan/FatDirectoryRun.h"
+#include "engine/scan/FatSectorMarks.h"
 #include "engine/volume/FatFileFill.h"
 #include "engine/volume/FatFolderNode.h"
 #include "fs/fat/FatClusterChain.h"
@@ -19,26 +20,13 @@ namespace {
 // every formatter writes them.
 constexpr std::uint32_t kEndOfChainThreshold = 0x0FFFFFF8;
 
-// Sector marks: what the search and the detection test every sector for.
-constexpr std::uint64_t kMarkDirectory = 1;
-constexpr std::uint64_t kMarkBootSector = 2;
-
 } // namespace
 
 BlockMarker FatScanMethod::BlockMarks() const {
     // The code page is asked once per scan, not once per sector.
     const FatCharacters chars;
     return [chars](Bytes sectors, std::uint32_t sectorSize, std::span<std::uint64_t> marks) {
-        MarkDirectoryClusters(sectors, sectorSize, chars, marks, kMarkDirectory);
-        if (sectorSize < kFatBootSectorBytes)
-            return;
-        for (std::size_t i = 0; i < marks.size(); ++i) {
-            const Bytes sector = sectors.subspan(i * sectorSize, sectorSize);
-            // The jump instruction first: nearly no sector starts with one.
-            const bool jump = sector[0] == 0xE9 || (sector[0] == 0xEB && sector[2] == 0x90);
-            if (jump && IsFatBootSector(sector, sectorSize))
-                marks[i] |= kMarkBootSector;
-        }
+        MarkFatSectors(sectors, sectorSize, chars, marks);
     };
 }
 
@@ -69,13 +57,10 @@ StepResult FatScanMethod::SearchStep() {
             const Bytes sector = ChunkSector(i);
             const std::uint64_t lba = RangeStart() + position_ + i;
             const std::uint64_t mark = ChunkMark(i);
-            if (mark & kMarkBootSector) {
-                if (TryBootSector(sector, lba))
-                    return kStepComplete;
-            } else if ((mark & kMarkDirectory) && IsDotEntry(sector.first(kFatDirEntryBytes))) {
-                if (TryDotEntry(sector, lba))
-                    return kStepComplete;
-            }
+            if (!FatSearchLooksAt(mark, sector))
+                continue;
+            if ((mark & kFatMarkBootSector) ? TryBootSector(sector, lba) : TryDotEntry(sector, lba))
+                return kStepComplete;
         }
         position_ += count;
     }
@@ -150,7 +135,7 @@ StepResult FatScanMethod::DetectStep() {
     while (StepGoesOn(begin)) {
         const std::uint32_t count = ReadChunk();
         std::uint32_t first = 0;
-        while (first < count && (ChunkMark(first) & kMarkDirectory) == 0)
+        while (first < count && (ChunkMark(first) & kFatMarkDirectory) == 0)
             ++first;
         if (first == count) {
             // Nothing marked: go on from the next chunk boundary, so that after a run the

@@ -48,13 +48,9 @@ StepResult NtfsScanMethod::SearchStep() {
             const Bytes sector = ChunkSector(i);
             const std::uint64_t lba = RangeStart() + position_ + i;
             const std::uint64_t mark = ChunkMark(i);
-            // The MFT's own record is looked for among record starts only, here rather
-            // than in the marks: a search usually ends at the boot sector in LBA 0.
-            const bool found = (mark & kNtfsMarkBootSector)
-                                   ? TryBootSector(lba)
-                                   : (mark & kNtfsMarkRecord) && IsMftSelfRecord(sector) &&
-                                         TryMftRecord(sector, lba);
-            if (found) {
+            if (!NtfsSearchLooksAt(mark, sector))
+                continue;
+            if ((mark & kNtfsMarkBootSector) ? TryBootSector(lba) : TryMftRecord(sector, lba)) {
                 position_ = 0; // detection covers the whole range again
                 return kStepComplete;
             }

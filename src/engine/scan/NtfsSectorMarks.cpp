@@ -1,6 +1,7 @@
 #include "engine/scan/NtfsSectorMarks.h"
 
 #include "fs/ntfs/NtfsBootSector.h"
+#include "fs/ntfs/NtfsMftSelfRecord.h"
 #include "fs/ntfs/NtfsRecordHeader.h"
 
 #include <algorithm>
@@ -33,6 +34,10 @@ void MarkNtfsSectors(Bytes sectors, std::uint32_t sectorSize, std::span<std::uin
         marks[i] = mark;
     }
     std::fill(marks.begin() + static_cast<std::ptrdiff_t>(count), marks.end(), 0);
+}
+
+bool NtfsSearchLooksAt(std::uint64_t mark, Bytes sector) {
+    return (mark & kNtfsMarkBootSector) || ((mark & kNtfsMarkRecord) && IsMftSelfRecord(sector));
 }
 
 } // namespace vantrel

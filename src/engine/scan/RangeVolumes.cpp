@@ -37,7 +37,13 @@ void RangeVolumeFinder::Clear() {
     root_.reset();
 }
 
-void RangeVolumeFinder::Find(ScanResultNode& node) {
+std::uint64_t VolumeSearchSectors(std::uint32_t sectorSize) {
+    if (sectorSize == 0)
+        return 0;
+    return kVolumeSearchBytes / sectorSize + kScanStepSectors + kScanChunkBytes / sectorSize;
+}
+
+void RangeVolumeFinder::Find(ScanResultNode& node, const VolumeSearchHint* hint) {
     Clear();
     CDiskWindow* scanned = node.GetWindow();
     std::uint64_t lastLba = 0;
@@ -68,11 +74,11 @@ void RangeVolumeFinder::Find(ScanResultNode& node) {
     AnalyseCompletely(*root_);
     Collect(*root_, prefix, *scanned, 0);
     if (volumes_.empty())
-        Search(node, *scanned, sectorSize);
+        Search(node, *scanned, sectorSize, hint);
 }
 
-void RangeVolumeFinder::Search(ScanResultNode& node, CDiskWindow& scanned,
-                               std::uint32_t sectorSize) {
+void RangeVolumeFinder::Search(ScanResultNode& node, CDiskWindow& scanned, std::uint32_t sectorSize,
+                               const VolumeSearchHint* hint) {
     // A method searches from a probe of its own: the node's findings stay untouched.
     ScanResultNode probe;
     if (!probe.SetUp(&scanned, node.RangeStart(), node.RangeLength()))
@@ -93,7 +99,7 @@ void RangeVolumeFinder::Search(ScanResultNode& node, CDiskWindow& scanned,
     RangeVolume volume;
     volume.window = &scanned;
     volume.rootPath = NodeDisplayPath(node);
-    {
+    if (!hint || hint->MayFindFat()) {
         // Gone (with the sectors it read ahead) before the NTFS search begins.
         FatScanMethod fat;
         if (searched(fat) && fat.BootRecord()) {
@@ -102,6 +108,8 @@ void RangeVolumeFinder::Search(ScanResultNode& node, CDiskWindow& scanned,
             return;
         }
     }
+    if (hint && !hint->MayFindNtfs())
+        return;
     NtfsScanMethod ntfs;
     if (searched(ntfs) && ntfs.Volume() && ntfs.Volume()->IsOpen()) {
         volume.ntfs = ntfs.Volume();

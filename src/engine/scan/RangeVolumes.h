@@ -8,6 +8,7 @@
 // own record) look at the start of the range.
 
 #include "device/DiskWindow.h"
+#include "engine/scan/VolumeSearchHint.h"
 #include "fs/fat/FatBootRecord.h"
 #include "fs/ntfs/NtfsVolume.h"
 
@@ -35,6 +36,9 @@ struct RangeVolume {
 // FATs, first folders and, on small volumes, its MFT lie. More would read a good part of
 // the range again after every scan of a disk that holds no FAT or NTFS volume at all.
 inline constexpr std::uint64_t kVolumeSearchBytes = 16ull << 20;
+// Sectors at the start of a range that those searches may test: they stop at the first
+// step that ends past kVolumeSearchBytes.
+std::uint64_t VolumeSearchSectors(std::uint32_t sectorSize);
 
 class RangeVolumeFinder {
 public:
@@ -43,14 +47,16 @@ public:
     RangeVolumeFinder(const RangeVolumeFinder&) = delete;
     RangeVolumeFinder& operator=(const RangeVolumeFinder&) = delete;
 
-    // Walks the node's range. The volumes stay usable while the finder lives.
-    void Find(ScanResultNode& node);
+    // Walks the node's range. The volumes stay usable while the finder lives. With a
+    // hint, a search it rules out is not run.
+    void Find(ScanResultNode& node, const VolumeSearchHint* hint = nullptr);
     void Clear();
     const std::vector<RangeVolume>& Volumes() const { return volumes_; }
 
 private:
     void Collect(ResultNode& node, const std::u16string& path, CDiskWindow& scanned, int depth);
-    void Search(ScanResultNode& node, CDiskWindow& scanned, std::uint32_t sectorSize);
+    void Search(ScanResultNode& node, CDiskWindow& scanned, std::uint32_t sectorSize,
+                const VolumeSearchHint* hint);
 
     std::unique_ptr<ResultNode> root_;
     std::vector<RangeVolume> volumes_;

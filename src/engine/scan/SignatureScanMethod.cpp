@@ -14,7 +14,11 @@ namespace vantrel {
 
 bool SignatureScanMethod::Attach(ScanResultNode& node) {
     naming_.Reset();
-    return SectorScanMethod::Attach(node) && carver_.Reset(SectorSize());
+    if (!SectorScanMethod::Attach(node) || !carver_.Reset(SectorSize()))
+        return false;
+    searchHint_.Reset(RangeStart(), std::min(RangeLength(), VolumeSearchSectors(SectorSize())),
+                      SectorSize());
+    return true;
 }
 
 void SignatureScanMethod::Reset() {
@@ -39,6 +43,7 @@ StepResult SignatureScanMethod::DetectStep() {
     // are views into the blocks read ahead, so the overlap is not read twice.
     const CarveChunkSource source = [this](std::uint64_t lba, std::uint32_t count) {
         const Bytes sectors = FetchSectors(lba, count);
+        searchHint_.Look(lba, sectors);
         return CarveChunk{sectors, FetchedMarks()};
     };
     const FoundFileSink found = [this](const FoundCarvedFile& file) { AddCarvedFile(file); };
@@ -57,7 +62,7 @@ StepResult SignatureScanMethod::FinishStep() {
     ScanResultNode* node = Node();
     if (!node)
         return kStepComplete;
-    const StepResult result = naming_.Step(*node);
+    const StepResult result = naming_.Step(*node, &searchHint_);
     if (result == kStepComplete && naming_.VolumesLookedAt() != 0)
         node->AddNote(u"ファイルシステムの記録から " +
                       FromUtf8(std::to_string(naming_.FilesNamed())) +

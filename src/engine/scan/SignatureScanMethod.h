@@ -29,6 +29,7 @@ private:
 
     SignatureCarver carver_;
     CarvedNaming naming_;
+    VolumeSearchHint searchHint_;
 };
 
 } // namespace vantrel
