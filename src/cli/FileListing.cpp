@@ -7,6 +7,8 @@
 #include "engine/volume/FatFolderNode.h"
 #include "platform/Utf.h"
 
+#include <charconv>
+#include <cstdint>
 #include <iostream>
 
 namespace vantrel::cli {
@@ -34,6 +36,20 @@ bool ShowsFolder(const FileListing& listing, const ResultNode& folder) {
 
 FolderPaths PathsOf(const ResultNode& folder) {
     return {IdPath(folder), DisplayPath(folder)};
+}
+
+template <typename Integer>
+void AppendDecimal(std::string& out, Integer value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, static_cast<std::size_t>(end - digits));
+}
+
+// text's UTF-8, escaped, appended to the scratch row.
+void AppendEscapedUtf16(FileListing::RowScratch& scratch, std::u16string_view text) {
+    scratch.utf8.clear();
+    AppendUtf8(scratch.utf8, text);
+    AppendJsonEscaped(scratch.row, scratch.utf8);
 }
 
 // The ID of the item at index below a folder whose ID is parentId (empty for the root).
@@ -139,42 +155,64 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder,
         return;
     }
     // The row is put together in place and written at once: a scan lists tens of
-    // thousands. Path and ID are escaped piece by piece rather than built first.
-    const std::string name = ToUtf8(file.name);
-    std::string row;
-    row.reserve(256 + 2 * (folderPaths.display.size() + name.size()));
-    row.append("{\"path\":\"");
-    AppendJsonEscaped(row, folderPaths.display);
+    // thousands. Path and ID are escaped piece by piece rather than built first, the
+    // folder's part once for all its rows.
+    FileListing::RowScratch& scratch = listing.scratch;
+    std::string& row = scratch.row;
+    row.clear();
+    scratch.utf8.clear();
+    AppendUtf8(scratch.utf8, file.name);
+    scratch.escapedName.clear();
+    AppendJsonEscaped(scratch.escapedName, scratch.utf8);
+    if (scratch.folder.display != folderPaths.display || scratch.folder.id != folderPaths.id) {
+        scratch.folder = folderPaths;
+        scratch.escapedFolder = {};
+        AppendJsonEscaped(scratch.escapedFolder.display, folderPaths.display);
+        AppendJsonEscaped(scratch.escapedFolder.id, folderPaths.id);
+    }
+    row.append("{\"path\":\"").append(scratch.escapedFolder.display);
     row.push_back('/');
-    AppendJsonEscaped(row, name);
-    row.append("\",\"id\":\"");
-    AppendJsonEscaped(row, folderPaths.id);
+    row.append(scratch.escapedName);
+    row.append("\",\"id\":\"").append(scratch.escapedFolder.id);
     if (!folderPaths.id.empty())
         row.push_back('/');
-    row.append(std::to_string(itemIndex));
-    row.append("\",\"name\":\"");
-    AppendJsonEscaped(row, name);
-    row.append("\",\"type\":\"file\",\"size\":").append(std::to_string(file.size));
+    AppendDecimal(row, itemIndex);
+    row.append("\",\"name\":\"").append(scratch.escapedName);
+    row.append("\",\"type\":\"file\",\"size\":");
+    AppendDecimal(row, file.size);
     row.append(",\"deleted\":").append(file.deleted ? "true" : "false");
-    row.append(",\"condition\":").append(std::to_string(file.condition));
-    row.append(",\"condition_text\":").append(JsonString(FileConditionText(file.condition)));
-    row.append(",\"modified\":").append(JsonTime(file.modifyTime));
-    row.append(",\"created\":").append(JsonTime(file.createTime));
-    row.append(",\"accessed\":").append(JsonTime(file.accessTime));
+    row.append(",\"condition\":");
+    AppendDecimal(row, file.condition);
+    row.append(",\"condition_text\":\"");
+    AppendJsonEscaped(row, FileConditionText(file.condition));
+    row.append("\",\"modified\":");
+    scratch.times.Append(row, file.modifyTime);
+    row.append(",\"created\":");
+    scratch.times.Append(row, file.createTime);
+    row.append(",\"accessed\":");
+    scratch.times.Append(row, file.accessTime);
     if (!file.carvedName.empty()) { // the start-sector name of a carved file
         row.append(",\"carved_name\":\"");
-        AppendJsonEscaped(row, ToUtf8(file.carvedName));
+        AppendEscapedUtf16(scratch, file.carvedName);
         row.push_back('"');
     }
     if (!file.originalFolder.empty()) {
         row.append(",\"original_folder\":\"");
-        AppendJsonEscaped(row, ToUtf8(file.originalFolder));
+        AppendEscapedUtf16(scratch, file.originalFolder);
         row.push_back('"');
     }
-    if (file.unreadBytes != 0) // data in areas the rescue map says were not read
-        row.append(",\"unread_bytes\":").append(std::to_string(file.unreadBytes));
-    if (listing.withFirstLba)
-        row.append(",\"first_lba\":").append(FirstLbaJson(file.extents.FirstLba()));
+    if (file.unreadBytes != 0) { // data in areas the rescue map says were not read
+        row.append(",\"unread_bytes\":");
+        AppendDecimal(row, file.unreadBytes);
+    }
+    if (listing.withFirstLba) {
+        row.append(",\"first_lba\":");
+        const std::uint64_t lba = file.extents.FirstLba();
+        if (lba == ~std::uint64_t{0})
+            row.append("null");
+        else
+            AppendDecimal(row, lba);
+    }
     row.append("}\n");
     std::cout.write(row.data(), static_cast<std::streamsize>(row.size()));
 }

@@ -3,6 +3,7 @@
 // The file-list rows that `ls` and `scan` print: text columns or one JSON object per
 // line, through the scan settings' row filter.
 
+#include "cli/TextFormat.h"
 #include "engine/settings/PatternMatch.h"
 #include "engine/settings/RowFilter.h"
 #include "engine/tree/ResultNode.h"
@@ -10,6 +11,12 @@
 #include <string>
 
 namespace vantrel::cli {
+
+// A folder's ID path and display path, worked out once for all its rows.
+struct FolderPaths {
+    std::string id;
+    std::string display;
+};
 
 struct FileListing {
     bool recursive = false;
@@ -21,12 +28,19 @@ struct FileListing {
     // Frees each sub-folder's folders and files once they are printed: a one-shot listing
     // of a large volume then holds one branch at a time, not the whole tree.
     bool releaseListed = false;
-};
-
-// A folder's ID path and display path, worked out once for all its rows.
-struct FolderPaths {
-    std::string id;
-    std::string display;
+    // What the JSON rows are put together in, kept from row to row: a scan prints tens
+    // of thousands of rows, mostly with the same few times.
+    struct RowScratch {
+        std::string row;
+        std::string utf8;
+        std::string escapedName;
+        JsonTimeCache times;
+        // The folder of the last row, its paths as given and escaped: the rows of one
+        // folder follow one another.
+        FolderPaths folder;
+        FolderPaths escapedFolder;
+    };
+    mutable RowScratch scratch;
 };
 
 bool PassesFile(const RowFilter& filter, const FileEntry& file);

@@ -3,8 +3,10 @@
 #include "engine/salvage/Manifest.h"
 #include "platform/LocalTime.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace vantrel::cli {
 
@@ -12,17 +14,43 @@ std::string JsonString(std::string_view utf8) {
     return JsonQuote(utf8);
 }
 
+namespace {
+
+// Whether any of the eight bytes in word needs an escape: below 0x20, '"', '\\' or DEL.
+// (x - 0x01..) & ~x & 0x80.. is nonzero exactly when a byte of x is zero; with 0x20..
+// in place of 0x01.., when a byte is below 0x20.
+bool WordNeedsEscape(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHigh = 0x8080808080808080;
+    const auto hasZero = [](std::uint64_t x) { return (x - kOnes) & ~x & kHigh; };
+    return (((word - kOnes * 0x20) & ~word & kHigh) | hasZero(word ^ (kOnes * '"')) |
+            hasZero(word ^ (kOnes * '\\')) | hasZero(word ^ (kOnes * 0x7F))) != 0;
+}
+
+} // namespace
+
 void AppendJsonEscaped(std::string& out, std::string_view utf8) {
-    // Plain runs are copied whole; the escapes are JsonQuote's.
+    // Plain runs are copied whole, found eight bytes at a time; the escapes are JsonQuote's.
     std::size_t plain = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        if (utf8.size() - i >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, utf8.data() + i, sizeof word);
+            if (!WordNeedsEscape(word)) {
+                i += 8;
+                continue;
+            }
+        }
         const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte >= 0x20 && byte != '"' && byte != '\\' && byte != 0x7F)
+        if (byte >= 0x20 && byte != '"' && byte != '\\' && byte != 0x7F) {
+            ++i;
             continue;
+        }
         out.append(utf8, plain, i - plain);
         const std::string escaped = JsonQuote(utf8.substr(i, 1));
         out.append(escaped, 1, escaped.size() - 2);
-        plain = i + 1;
+        plain = ++i;
     }
     out.append(utf8, plain, utf8.size() - plain);
 }
@@ -39,13 +67,21 @@ char* PutTwo(char* at, long value) {
 } // namespace
 
 std::string JsonTime(const FileTime& time) {
+    std::string text;
+    AppendJsonTime(text, time);
+    return text;
+}
+
+void AppendJsonTime(std::string& out, const FileTime& time) {
     CalendarTime local;
     long offset = 0;
-    if (!time || !EpochToLocal(*time, &local, &offset))
-        return "null";
+    if (!time || !EpochToLocal(*time, &local, &offset)) {
+        out.append("null");
+        return;
+    }
     const long minutes = std::labs(offset) / 60;
-    // Every row of a listing has three times: digits by hand where the year and the
-    // offset fit their columns (the other fields come from the C library in range).
+    // Digits by hand where the year and the offset fit their columns (the other fields
+    // come from the C library in range).
     if (local.year >= 0 && local.year <= 9999 && minutes / 60 < 100) {
         char text[28] = "\"0000-00-00T00:00:00+00:00\"";
         PutTwo(PutTwo(text + 1, local.year / 100), local.year % 100);
@@ -57,13 +93,32 @@ std::string JsonTime(const FileTime& time) {
         text[20] = offset < 0 ? '-' : '+';
         PutTwo(text + 21, minutes / 60);
         PutTwo(text + 24, minutes % 60);
-        return std::string(text, 27);
+        out.append(text, 27);
+        return;
     }
     char text[48];
     std::snprintf(text, sizeof text, "\"%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld\"", local.year,
                   local.month, local.day, local.hour, local.minute, local.second,
                   offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
-    return text;
+    out.append(text);
+}
+
+void JsonTimeCache::Append(std::string& out, const FileTime& time) {
+    if (!time) {
+        out.append("null");
+        return;
+    }
+    for (const Entry& entry : entries_)
+        if (entry.seconds == *time && !entry.text.empty()) {
+            out.append(entry.text);
+            return;
+        }
+    Entry& entry = entries_[next_];
+    next_ = (next_ + 1) % entries_.size();
+    entry.seconds = *time;
+    entry.text.clear();
+    AppendJsonTime(entry.text, time);
+    out.append(entry.text);
 }
 
 } // namespace vantrel::cli

@@ -5,6 +5,8 @@
 
 #include "engine/tree/FileTime.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,5 +19,22 @@ std::string JsonString(std::string_view utf8);
 void AppendJsonEscaped(std::string& out, std::string_view utf8);
 // "2021-03-04T05:06:08+09:00"; "null" (unquoted, ready for JSON) when unknown.
 std::string JsonTime(const FileTime& time);
+void AppendJsonTime(std::string& out, const FileTime& time);
+
+// JsonTime's texts of the last few times appended: the rows of a listing share a handful
+// of times (every carved file has the scan's), and each conversion to local time is a
+// walk through the zone's rules. The zone must not change while a cache is in use.
+class JsonTimeCache {
+public:
+    void Append(std::string& out, const FileTime& time);
+
+private:
+    struct Entry {
+        std::int64_t seconds = 0;
+        std::string text; // empty while the entry holds nothing
+    };
+    std::array<Entry, 4> entries_;
+    std::size_t next_ = 0;
+};
 
 } // namespace vantrel::cli

@@ -6,7 +6,7 @@ namespace vantrel {
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t cp) {
+void AppendCodePoint(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -38,8 +38,20 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
 
 std::string ToUtf8(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    AppendUtf8(out, text);
+    return out;
+}
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    // The ASCII run at the start, all of most names, goes over a unit to a byte.
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    char* const ascii = out.data() + start;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] < 0x80; ++i)
+        ascii[i] = static_cast<char>(text[i]);
+    out.resize(start + i);
+    for (; i < text.size(); ++i) {
         char32_t cp = text[i];
         if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] < 0xE000) {
@@ -48,9 +60,8 @@ std::string ToUtf8(std::u16string_view text) {
         } else if (cp >= 0xD800 && cp < 0xE000) {
             cp = 0xFFFD;
         }
-        AppendUtf8(out, cp);
+        AppendCodePoint(out, cp);
     }
-    return out;
 }
 
 std::u16string FromUtf8(std::string_view text) {

@@ -9,6 +9,8 @@
 namespace vantrel {
 
 std::string ToUtf8(std::u16string_view text);
+// ToUtf8's text appended to out.
+void AppendUtf8(std::string& out, std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
 
 // ASCII-only helpers for program texts that are plain ASCII.

@@ -4,21 +4,21 @@ namespace vantrel {
 
 namespace {
 
-// UTF-16 to upper-cased code points, so that '?' takes a surrogate pair as the one character it is.
+// The upper-cased code point at text[i], moving i past it: a surrogate pair is one code
+// point, so that '?' takes it as the one character it is.
+char32_t FoldedCodePointAt(std::u16string_view text, std::size_t& i) {
+    const char16_t c = text[i++];
+    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
+        return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
+               (static_cast<char32_t>(text[i++]) - 0xDC00);
+    return UpperForMatch(c);
+}
+
 std::u32string FoldedCodePoints(std::u16string_view text) {
     std::u32string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
-            out.push_back(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
-                          (static_cast<char32_t>(text[i + 1]) - 0xDC00));
-            ++i;
-        } else {
-            out.push_back(UpperForMatch(c));
-        }
-    }
+    for (std::size_t i = 0; i < text.size();)
+        out.push_back(FoldedCodePointAt(text, i));
     return out;
 }
 
@@ -94,13 +94,27 @@ bool MatchesPattern(std::u16string_view pattern, std::u16string_view name) {
 
 PatternList::PatternList(const std::vector<std::u16string>& patterns) {
     patterns_.reserve(patterns.size());
-    for (const auto& pattern : patterns)
+    for (const auto& pattern : patterns) {
         patterns_.push_back(FoldedCodePoints(pattern));
+        const std::u32string& folded = patterns_.back();
+        if (folded.empty()) // matches the empty name only, which is never pre-checked
+            continue;
+        if (folded[0] == U'*' || folded[0] == U'?')
+            literalStarts_ = false;
+        if (firsts_.find(folded[0]) == std::u32string::npos)
+            firsts_.push_back(folded[0]);
+    }
 }
 
 bool PatternList::Matches(std::u16string_view name) const {
     if (patterns_.empty())
         return false;
+    // Most names start with a character no pattern starts with, and need no folding.
+    if (literalStarts_ && !name.empty()) {
+        std::size_t at = 0;
+        if (firsts_.find(FoldedCodePointAt(name, at)) == std::u32string::npos)
+            return false;
+    }
     const std::u32string upper = FoldedCodePoints(name);
     for (const auto& pattern : patterns_)
         if (Match(pattern, upper))

@@ -30,6 +30,10 @@ public:
 
 private:
     std::vector<std::u32string> patterns_;
+    // The patterns' first code points. While no pattern starts with a wildcard, a name
+    // can match only a pattern that starts with the name's own first (folded) character.
+    std::u32string firsts_;
+    bool literalStarts_ = true;
 };
 
 } // namespace vantrel

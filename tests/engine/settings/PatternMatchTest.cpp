@@ -70,3 +70,21 @@ TEST(PatternList, MatchesWhenAnyPatternDoes) {
     EXPECT_FALSE(PatternList().Matches(u"a.jpg"));
     EXPECT_FALSE(PatternList(std::vector<std::u16string>{}).Matches(u""));
 }
+
+// A list whose patterns all start with a plain character skips names that start with
+// another one; folding, surrogate pairs, empty names and wildcards must still decide.
+TEST(PatternList, FirstCharacterCheckKeepsTheMatchRules) {
+    const PatternList literal({u"$MFT", u"ÉTÉ*", u"\U0001F4F7?", u"", u"."});
+    EXPECT_TRUE(literal.Matches(u"$mft"));
+    EXPECT_TRUE(literal.Matches(u"été.jpg")); // the first character folded
+    EXPECT_TRUE(literal.Matches(u"\U0001F4F7a"));
+    EXPECT_FALSE(literal.Matches(u"\U0001F4F8a")); // same high surrogate, other character
+    EXPECT_TRUE(literal.Matches(u""));             // only the empty pattern matches it
+    EXPECT_FALSE(literal.Matches(u"x$MFT"));
+    EXPECT_FALSE(literal.Matches(u"\xD83D")); // a lone high surrogate
+    const PatternList wild({u"$MFT", u"?.TXT", u"*X"});
+    EXPECT_TRUE(wild.Matches(u"\U0001F4F7.txt"));
+    EXPECT_TRUE(wild.Matches(u"ax"));
+    EXPECT_FALSE(wild.Matches(u""));
+    EXPECT_FALSE(PatternList({u"$MFT"}).Matches(u""));
+}
