@@ -9,6 +9,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <iostream>
 
 namespace vantrel::cli {
@@ -43,6 +44,12 @@ void AppendDecimal(std::string& out, Integer value) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     out.append(digits, static_cast<std::size_t>(end - digits));
+}
+
+// The same as ==, compared as bytes (char16_t comparison goes unit by unit).
+bool SameUnits(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
 }
 
 // text's UTF-8, escaped, appended to the scratch row.
@@ -183,8 +190,12 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder,
     row.append(",\"deleted\":").append(file.deleted ? "true" : "false");
     row.append(",\"condition\":");
     AppendDecimal(row, file.condition);
-    row.append(",\"condition_text\":\"");
-    AppendJsonEscaped(row, FileConditionText(file.condition));
+    if (scratch.condition != file.condition) {
+        scratch.condition = file.condition;
+        scratch.conditionText.clear();
+        AppendJsonEscaped(scratch.conditionText, FileConditionText(file.condition));
+    }
+    row.append(",\"condition_text\":\"").append(scratch.conditionText);
     row.append("\",\"modified\":");
     scratch.times.Append(row, file.modifyTime);
     row.append(",\"created\":");
@@ -193,7 +204,10 @@ void PrintFileRow(const FileListing& listing, const ResultNode& folder,
     scratch.times.Append(row, file.accessTime);
     if (!file.carvedName.empty()) { // the start-sector name of a carved file
         row.append(",\"carved_name\":\"");
-        AppendEscapedUtf16(scratch, file.carvedName);
+        if (SameUnits(file.carvedName, file.name)) // as the files of a scan mostly are
+            row.append(scratch.escapedName);
+        else
+            AppendEscapedUtf16(scratch, file.carvedName);
         row.push_back('"');
     }
     if (!file.originalFolder.empty()) {

@@ -8,6 +8,7 @@
 #include "engine/settings/RowFilter.h"
 #include "engine/tree/ResultNode.h"
 
+#include <optional>
 #include <string>
 
 namespace vantrel::cli {
@@ -39,6 +40,8 @@ struct FileListing {
         // folder follow one another.
         FolderPaths folder;
         FolderPaths escapedFolder;
+        std::optional<int> condition; // the condition whose escaped text conditionText is
+        std::string conditionText;
     };
     mutable RowScratch scratch;
 };

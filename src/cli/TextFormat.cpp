@@ -3,6 +3,7 @@
 #include "engine/salvage/Manifest.h"
 #include "platform/LocalTime.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -30,29 +31,36 @@ bool WordNeedsEscape(std::uint64_t word) {
 } // namespace
 
 void AppendJsonEscaped(std::string& out, std::string_view utf8) {
-    // Plain runs are copied whole, found eight bytes at a time; the escapes are JsonQuote's.
+    // Plain runs are copied whole, found eight bytes at a time (the tail padded with a
+    // plain byte); only a word with something to escape is gone through byte by byte.
+    // The escapes are JsonQuote's.
+    const std::size_t size = utf8.size();
     std::size_t plain = 0;
     std::size_t i = 0;
-    while (i < utf8.size()) {
-        if (utf8.size() - i >= 8) {
-            std::uint64_t word = 0;
+    while (i < size) {
+        std::uint64_t word = 0;
+        if (size - i >= sizeof word) {
             std::memcpy(&word, utf8.data() + i, sizeof word);
-            if (!WordNeedsEscape(word)) {
-                i += 8;
-                continue;
-            }
+        } else {
+            char tail[sizeof word] = {'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a'};
+            std::memcpy(tail, utf8.data() + i, size - i);
+            std::memcpy(&word, tail, sizeof word);
         }
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte >= 0x20 && byte != '"' && byte != '\\' && byte != 0x7F) {
-            ++i;
+        if (!WordNeedsEscape(word)) {
+            i += sizeof word;
             continue;
         }
-        out.append(utf8, plain, i - plain);
-        const std::string escaped = JsonQuote(utf8.substr(i, 1));
-        out.append(escaped, 1, escaped.size() - 2);
-        plain = ++i;
+        for (const std::size_t end = std::min(size, i + sizeof word); i < end; ++i) {
+            const auto byte = static_cast<unsigned char>(utf8[i]);
+            if (byte >= 0x20 && byte != '"' && byte != '\\' && byte != 0x7F)
+                continue;
+            out.append(utf8.data() + plain, i - plain);
+            const std::string escaped = JsonQuote(utf8.substr(i, 1));
+            out.append(escaped, 1, escaped.size() - 2);
+            plain = i + 1;
+        }
     }
-    out.append(utf8, plain, utf8.size() - plain);
+    out.append(utf8.data() + plain, size - plain);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "platform/Utf.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace vantrel {
 
@@ -48,6 +49,18 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
     out.resize(start + text.size());
     char* const ascii = out.data() + start;
     std::size_t i = 0;
+    // Four units at a time while none has a bit above 0x7F (the check holds in either
+    // byte order: each unit keeps its own 16 bits).
+    for (; text.size() - i >= 4; i += 4) {
+        std::uint64_t units = 0;
+        std::memcpy(&units, text.data() + i, sizeof units);
+        if ((units & 0xFF80FF80FF80FF80) != 0)
+            break;
+        ascii[i] = static_cast<char>(text[i]);
+        ascii[i + 1] = static_cast<char>(text[i + 1]);
+        ascii[i + 2] = static_cast<char>(text[i + 2]);
+        ascii[i + 3] = static_cast<char>(text[i + 3]);
+    }
     for (; i < text.size() && text[i] < 0x80; ++i)
         ascii[i] = static_cast<char>(text[i]);
     out.resize(start + i);
