@@ -14,6 +14,10 @@ constexpr std::uint32_t kRetryPieceBytes = 32768;
 // A waiting side is woken when this many blocks are ready for it (or room for them).
 constexpr std::uint64_t kWakeBlocks = 2;
 static_assert(kWakeBlocks < kReadAheadBlocks);
+// How far ahead of the block just read the disk is asked to read on its own: from a cold
+// cache the disk then stays busy while the reader waits for room or marks, which it
+// otherwise would not be asked to (the kernel reads ahead only as a reader moves on).
+constexpr std::uint64_t kAdviseAheadBlocks = 16;
 
 } // namespace
 
@@ -240,6 +244,7 @@ void ScanReadAhead::Run() {
         block.marking = Marking::None;
         lock.unlock();
         ReadBlock(block);
+        AdviseAhead(block.lba);
         lock.lock();
         if (generation != generation_)
             continue;
@@ -267,6 +272,15 @@ bool ScanReadAhead::MarkAhead(std::unique_lock<std::mutex>& lock) {
         return true;
     }
     return false;
+}
+
+void ScanReadAhead::AdviseAhead(std::uint64_t lba) const {
+    const std::uint64_t ahead = std::uint64_t{blockSectors_} * kAdviseAheadBlocks;
+    if (lba >= end_ || end_ - lba <= ahead)
+        return;
+    const std::uint64_t from = lba + ahead;
+    window_->WillRead(
+        from, static_cast<std::uint32_t>(std::min<std::uint64_t>(blockSectors_, end_ - from)));
 }
 
 void ScanReadAhead::ReadBlock(Block& block) {

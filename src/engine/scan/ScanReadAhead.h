@@ -85,6 +85,8 @@ private:
 
     void Run();
     void ReadBlock(Block& block);
+    // Asks the disk to read on its own, well ahead of the block just read at lba.
+    void AdviseAhead(std::uint64_t lba) const;
     void MarkSectors(Bytes sectors, std::vector<std::uint64_t>& marks) const;
     // The reader, with no room to read into, marks a held block the scan has not marked;
     // false when there is none. Caller holds the lock (released while marking).
