@@ -32,6 +32,7 @@ template <typename Item, typename KeyOf, typename DeletedOf>
 std::unordered_set<const Item*> MarkDuplicates(const std::vector<std::unique_ptr<Item>>& items,
                                                KeyOf keyOf, DeletedOf deletedOf) {
     std::unordered_map<std::uint64_t, const Item*> keeper;
+    keeper.reserve(items.size()); // no rehash on the way: most keys are distinct
     std::unordered_set<const Item*> marked;
     for (const auto& item : items) {
         const std::uint64_t key = keyOf(*item);
