@@ -29,7 +29,7 @@
 namespace vantrel {
 
 inline constexpr std::uint32_t kReadAheadBlockBytes = 1u << 20;
-inline constexpr std::uint32_t kReadAheadBlocks = 4;
+inline constexpr std::uint32_t kReadAheadBlocks = 8;
 
 // One sector's mark; it must depend on the sector's bytes alone (it runs on either thread).
 using SectorMarker = std::function<std::uint64_t(Bytes sector)>;
