@@ -84,10 +84,16 @@ bool SearchVolumeStart(CDiskWindow& window, std::uint64_t from, FoundVolume* fou
     // Partitioning tools since about 2007 start volumes on 1 MiB boundaries.
     const std::uint64_t step = kAlignBytes / ss ? kAlignBytes / ss : 1;
     const std::uint64_t reach = from + kAlignedReach / ss;
+    const std::uint64_t nearEnd = from + std::uint64_t{kSearchSectors} * kSearchReads;
+    const std::uint64_t firstAligned = (from / step + 1) * step;
+    // Single sectors far apart: asked for together, a cold disk reads them all at once
+    // instead of one after another.
+    for (std::uint64_t q = firstAligned; q <= reach && q <= capacity.lastLba; q += step)
+        if (q >= nearEnd)
+            window.WillRead(q, 1);
     std::vector<std::uint8_t> sector(ss);
-    for (std::uint64_t q = (from / step + 1) * step; q <= reach && q <= capacity.lastLba;
-         q += step) {
-        if (q < from + std::uint64_t{kSearchSectors} * kSearchReads)
+    for (std::uint64_t q = firstAligned; q <= reach && q <= capacity.lastLba; q += step) {
+        if (q < nearEnd)
             continue; // the near search has looked there
         if (ReadOneSector(window, q, sector) && TestSector(window, Bytes(sector), q, ss, found))
             return true;
