@@ -138,7 +138,7 @@ const char kPolicyOptionsHelp[] =
     "  --overwrite ask|all|never    同じ名前のファイルがあるとき（既定 ask）\n"
     "  --on-error ask|continue|stop 回収に失敗したとき（既定 ask）\n"
     "  --fat-limit ask|cut|skip     FAT の回収先に 4GB 以上のファイルを回収するとき（既定 ask）\n"
-    "  --no-hash                    manifest.jsonl に SHA-256 を書きません（SHA-256 の計算は\n"
+    "  --no-hash                    manifest.jsonl に書き足す行に SHA-256 を付けません（計算は\n"
     "                               コピーより遅いことがあり、省くと大きなファイルが速く\n"
     "                               回収できます）\n"
     "ask は端末で確認します。端末がないときは安全な答え（上書きしない、続行する、4GB 以上は\n"

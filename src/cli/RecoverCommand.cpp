@@ -134,7 +134,9 @@ const CommandRegistrar kRecover{{
         "フォルダの回収では、ls と同じフィルタを通るファイルとフォルダだけを回収します。\n"
         "NODE で直接指定したファイルは、フィルタにかかわらず回収します。\n" +
         kFilterOptionsHelp +
-        "DIR/manifest.jsonl に各ファイルの結果と（--no-hash がなければ）SHA-256 を書きます。\n"
+        "DIR/manifest.jsonl に各ファイルの結果と（--no-hash がなければ）SHA-256 を 1 行ずつ\n"
+        "書き足します。前の回収の行はそのまま残ります。同じファイルを回収し直すと行が増え、\n"
+        "最後の行が今のファイルを表します。\n"
         "Ctrl-C で、書き込み中のファイルを残さずに中止します。\n" +
         kExitCodesHelp,
     RunRecover,

@@ -161,7 +161,8 @@ const CommandRegistrar kScan{{
         "                  FAT や NTFS の記録から名前が分かったときは元のフォルダ\n"
         "                  \"original_folder\" が付きます\n"
         "  --recover-to DIR  見つかったもの（フィルタを通るもの）を DIR に回収し、\n"
-        "                  DIR/manifest.jsonl を書きます\n"
+        "                  DIR/manifest.jsonl に 1 行ずつ書き足します（前の回収の行は残ります。\n"
+        "                  同じファイルを回収し直したときは、最後の行が今のファイルを表します）\n"
         "回収のオプション（--recover-to のとき）:\n" +
         std::string(kPolicyOptionsHelp) + kFilterOptionsHelp +
         "ログ（日時、対象、内容）と進行状況は標準エラーに出力します。Ctrl-C でスキャンを止め、\n"

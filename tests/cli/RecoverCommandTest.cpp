@@ -3,6 +3,7 @@
 #include "CliRunner.h"
 #include "Fixtures.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -136,14 +137,18 @@ INSTANTIATE_TEST_SUITE_P(Images, RecoverFatImage,
                          ::testing::Values("fat12_volume.sh", "fat16_volume.sh",
                                            "fat32_volume.sh"));
 
+// Runs into one folder add to its manifest: what earlier runs recorded stays byte for byte
+// (even after a run killed mid-line), and a file's last line describes it now.
 TEST(RecoverCommand, SecondRunWithoutATerminalKeepsFilesAndSaysWhy) {
     const fs::path image = FatImage("fat16_volume.sh");
     if (image.empty())
         GTEST_SKIP() << "mkfs.fat and mtools are needed";
     const fs::path dir = ScratchDir("recover-again") / "out";
+    const fs::path manifest = dir / "manifest.jsonl";
     const std::vector<std::string> base = {image.string(), "--all", "--to", dir.string(),
                                            "--no-deleted"};
     ASSERT_EQ(Recover(base).status, 0);
+    const std::string first = ReadAll(manifest);
     const fs::path readme = OnlySubfolder(dir) / "README.TXT";
     std::ofstream(readme, std::ios::trunc) << "edited";
     EXPECT_FALSE(fs::exists(OnlySubfolder(dir) / "_ELETED.TXT")) << "--no-deleted ignored";
@@ -152,12 +157,40 @@ TEST(RecoverCommand, SecondRunWithoutATerminalKeepsFilesAndSaysWhy) {
     EXPECT_EQ(asked.status, 1);
     EXPECT_NE(asked.err.find("端末がないため上書きしません"), std::string::npos) << asked.err;
     EXPECT_EQ(ReadAll(readme), "edited");
-    EXPECT_NE(ReadAll(dir / "manifest.jsonl").find("\"status\":\"skipped\""), std::string::npos);
+    const std::string second = ReadAll(manifest);
+    ASSERT_EQ(second.substr(0, first.size()), first);
+    EXPECT_EQ(std::count(second.begin(), second.end(), '\n'),
+              2 * std::count(first.begin(), first.end(), '\n'));
+    EXPECT_NE(second.find("\"status\":\"skipped\"", first.size()), std::string::npos);
 
+    const std::string torn = "{\"path\":\"cut sh";
+    std::ofstream(manifest, std::ios::app) << torn;
     auto overwrite = base;
     overwrite.insert(overwrite.end(), {"--overwrite", "all"});
     EXPECT_EQ(Recover(overwrite).status, 0);
     EXPECT_EQ(ReadAll(readme), FixtureContent("readme", 100));
+    const std::string third = ReadAll(manifest);
+    ASSERT_EQ(third.substr(0, second.size() + torn.size() + 1), second + torn + "\n");
+    const std::string readmeKey =
+        "{\"path\":\"" + OnlySubfolder(dir).filename().string() + "/README.TXT\"";
+    const std::size_t last = third.rfind(readmeKey);
+    ASSERT_GT(last, second.size());
+    const std::string lastLine = third.substr(last, third.find('\n', last) - last);
+    EXPECT_NE(lastLine.find("\"status\":\"ok\""), std::string::npos) << lastLine;
+}
+
+// A manifest that cannot be added to is left alone, and nothing is recovered unrecorded.
+TEST(RecoverCommand, UnusableManifestStopsTheRunBeforeAnyFile) {
+    const fs::path image = FatImage("fat12_volume.sh");
+    if (image.empty())
+        GTEST_SKIP() << "mkfs.fat and mtools are needed";
+    const fs::path dir = ScratchDir("recover-manifest-folder") / "out";
+    fs::create_directories(dir / "manifest.jsonl");
+    const RecoverRun run = Recover({image.string(), "--all", "--to", dir.string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("manifest.jsonl に書き足せません（"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::is_directory(dir / "manifest.jsonl"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 // --no-hash: the same files and manifest lines, only without their digests.

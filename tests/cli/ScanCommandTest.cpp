@@ -84,10 +84,12 @@ TEST(ScanCommand, DatabaseScanRecoversWhatItCarvesWithAManifest) {
     EXPECT_TRUE(HasLine(manifest, "\"carved_name\":\"")) << manifest;
 
     // Again into the same folder, as the demo does: overwriting, and only what the filter
-    // lets through.
+    // lets through; its lines follow the first run's.
     const ScanRun again = Scan(scan + " --overwrite all --min-size 20000 --max-size 20000");
     ASSERT_EQ(again.status, 0) << again.err;
-    const std::string second = Slurped(destination / "manifest.jsonl");
+    const std::string whole = Slurped(destination / "manifest.jsonl");
+    ASSERT_EQ(whole.substr(0, manifest.size()), manifest);
+    const std::string second = whole.substr(manifest.size());
     EXPECT_TRUE(HasLine(second, "\"size\":20000,")) << second;
     EXPECT_EQ(second.find("\"size\":1200,"), std::string::npos) << second;
 }

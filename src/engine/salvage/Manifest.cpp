@@ -1,5 +1,8 @@
 #include "engine/salvage/Manifest.h"
 
+#include "platform/OutputFile.h"
+
+#include <cerrno>
 #include <cstdio>
 
 namespace vantrel {
@@ -52,23 +55,63 @@ std::string ManifestLine(const ManifestRecord& record) {
 }
 
 bool ManifestWriter::Open(const std::string& folder) {
-    const std::string path = folder + "/" + kManifestName;
-    RemoveFile(path);
-    return file_.Create(path);
+    folder_ = folder;
+    lastErrno_ = 0;
+    if (!file_.Open(folder + "/" + kManifestName)) {
+        lastErrno_ = file_.LastErrno();
+        return false;
+    }
+    // A run killed halfway through a line left it without its end; the new lines start on
+    // their own line rather than run into it.
+    char last = '\n';
+    if ((file_.Size() == 0 || file_.LastByte(&last)) && (last == '\n' || file_.Append("\n", 1)))
+        return true;
+    lastErrno_ = file_.LastErrno();
+    // The error that matters is the one above; the manifest is not used any further.
+    (void)file_.Close();
+    return false;
 }
 
 bool ManifestWriter::Append(const ManifestRecord& record) {
     if (!file_.IsOpen())
         return false;
     const std::string line = ManifestLine(record);
-    return file_.Write(line.data(), line.size());
+    if (file_.Append(line.data(), line.size()))
+        return true;
+    lastErrno_ = file_.LastErrno();
+    return false;
 }
 
 bool ManifestWriter::Close() {
     if (!file_.IsOpen())
         return true;
-    const bool synced = file_.Sync();
-    return file_.Close() && synced;
+    const bool created = file_.Created();
+    bool ok = file_.Sync();
+    ok = file_.Close() && ok;
+    int folderError = 0;
+    // A new manifest's name has to reach the disk as well as its lines.
+    if (ok && created && !SyncFolder(folder_, &folderError)) {
+        lastErrno_ = folderError;
+        return false;
+    }
+    if (!ok)
+        lastErrno_ = file_.LastErrno();
+    return ok;
+}
+
+std::string ManifestWriter::ErrorText() const {
+    switch (lastErrno_) {
+    case kNotARegularFile:
+        return "通常のファイルではありません";
+    case kHasOtherLinks:
+        return "ほかの場所にハードリンクがあります";
+    case ELOOP:
+        return "シンボリックリンクです";
+    case EWOULDBLOCK:
+        return "ほかの回収が書き込み中です";
+    default:
+        return ErrnoText(lastErrno_);
+    }
 }
 
 } // namespace vantrel

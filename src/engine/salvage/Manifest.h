@@ -1,9 +1,11 @@
 #pragma once
 
 // DIR/manifest.jsonl: one JSON object per line for every entry a salvage run handled,
-// written as the run goes so that a stopped run still says what it wrote.
+// written as the run goes so that a stopped run still says what it wrote. Each run adds
+// its lines after those of earlier runs into the same folder, which stay as they were:
+// they are the only record of what those runs recovered.
 
-#include "platform/OutputFile.h"
+#include "platform/AppendFile.h"
 
 #include <cstdint>
 #include <string>
@@ -36,16 +38,19 @@ std::string ManifestLine(const ManifestRecord& record);
 
 class ManifestWriter {
 public:
-    // Replaces any earlier manifest in the folder (never writing through a link).
+    // Opens the folder's manifest to add lines to it, creating it when there is none.
     [[nodiscard]] bool Open(const std::string& folder);
     [[nodiscard]] bool Append(const ManifestRecord& record);
     // Flushes the manifest to the disk and closes it.
     [[nodiscard]] bool Close();
     bool IsOpen() const { return file_.IsOpen(); }
-    int LastErrno() const { return file_.LastErrno(); }
+    // Why the last call failed, for a message.
+    std::string ErrorText() const;
 
 private:
-    OutputFile file_;
+    AppendFile file_;
+    std::string folder_;
+    int lastErrno_ = 0;
 };
 
 } // namespace vantrel

@@ -96,11 +96,9 @@ int SalvageRun::Run() {
     PostWaiting(msg::kShowScreen, msg::kScreenSalvage, nullptr);
 
     std::uint64_t total = 0;
-    if (PrepareDestination() && CountItems(&total)) {
+    if (PrepareDestination() && CountItems(&total) && OpenManifest()) {
         job_.summary.total = total;
         PostWaiting(msg::kSalvageStart, total, nullptr);
-        if (job_.writeManifest && !manifest_.Open(job_.destination.string()))
-            ManifestFailed("作成できませんでした");
         FolderNamer top = NamerFor(job_.destination, true);
         for (const SalvageItem& item : job_.items) {
             if (ended_)
@@ -175,11 +173,21 @@ bool SalvageRun::PrepareDestination() {
     return true;
 }
 
+// Nothing is recovered without its record: a manifest that cannot be added to (a folder
+// or a link under its name, no permission) stops the run before the first file, and is
+// left as it is.
+bool SalvageRun::OpenManifest() {
+    if (!job_.writeManifest || manifest_.Open(job_.destination.string()))
+        return true;
+    return Refuse(std::string("回収先の ") + kManifestName + " に書き足せません（" +
+                  manifest_.ErrorText() + "）: " + (job_.destination / kManifestName).string());
+}
+
 void SalvageRun::ManifestFailed(const std::string& what) {
     if (!job_.summary.manifestError.empty())
         return; // one line is enough; later lines are not written either
     job_.summary.manifestError =
-        std::string(kManifestName) + " を" + what + "（" + ErrnoText(manifest_.LastErrno()) + "）";
+        std::string(kManifestName) + " を" + what + "（" + manifest_.ErrorText() + "）";
     Log(job_.summary.manifestError);
 }
 

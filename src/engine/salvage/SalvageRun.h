@@ -30,6 +30,7 @@ private:
     // Walking.
     bool PrepareDestination();
     bool Refuse(const std::string& reason);
+    bool OpenManifest();
     void ManifestFailed(const std::string& what);
     // Whether path is the examined image file (or the file behind the examined loop
     // device) under any of its names.
