@@ -348,6 +348,11 @@ TEST(RecoverCommand, AManifestCutShortIsAFailure) {
                                 Quote(image.string()) + nodes + " --to " + Quote(dir.string()) +
                                 " >/dev/null 2>&1 </dev/null";
     EXPECT_EQ(RunCommand("bash -c " + Quote(command)), 1);
+    // The line that ran into the limit was taken off again: no torn line is left.
+    const std::string manifest = ReadAll(dir / "manifest.jsonl");
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_EQ(manifest.back(), '\n');
+    EXPECT_LT(manifest.size(), 4096u);
 }
 
 // A read-only destination is refused before any file is tried, with the reason, and
