@@ -94,13 +94,14 @@ void SalvageProgressScreen::fileProgress(std::uint64_t bytesDone) {
     fileBar_->setPosition(bytesDone);
 }
 
-void SalvageProgressScreen::takeRecovered(const std::vector<FileEntry*>& recovered,
+void SalvageProgressScreen::takeRecovered(const RecoveredList& recovered, std::size_t upTo,
                                           std::uint64_t filesDone) {
     QMutexLocker locker(&lock_);
-    if (recoveredTaken_ < recovered.size()) {
-        // Rows keep copies of the entries; the worker waits while they are taken.
-        static_cast<void>(recovered_->fileModel()->appendEntries(recovered, recoveredTaken_));
-        recoveredTaken_ = recovered.size();
+    // Rows keep copies of the entries: the worker goes on meanwhile.
+    const std::vector<FileEntry*> fresh = recovered.Slice(recoveredTaken_, upTo);
+    if (!fresh.empty()) {
+        static_cast<void>(recovered_->fileModel()->appendEntries(fresh, 0));
+        recoveredTaken_ += fresh.size();
         // Scrolling lays the list out again; once per paint is enough.
         if (paintHeld_)
             scrollPending_ = true;
@@ -145,8 +146,13 @@ void SalvageProgressScreen::customEvent(QEvent* event) {
         break;
     case msg::kSalvageRecovered:
         holdPaint();
-        if (const auto* recovered = request->pointerAs<const std::vector<FileEntry*>>())
-            takeRecovered(*recovered, request->value());
+        if (const auto* recovered = request->pointerAs<const RecoveredList>()) {
+            const std::vector<std::int64_t> counts = request->integers();
+            const std::size_t upTo = counts.empty() || counts[0] < 0
+                                         ? recovered->Size()
+                                         : static_cast<std::size_t>(counts[0]);
+            takeRecovered(*recovered, upTo, request->value());
+        }
         break;
     case msg::kSalvageEnd:
         endRun(request->pointerAs<const SalvageSummary>());

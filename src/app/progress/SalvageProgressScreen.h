@@ -16,6 +16,7 @@
 
 namespace vantrel {
 
+class RecoveredList;
 struct SalvageSummary;
 
 class SalvageProgressScreen : public QWidget {
@@ -27,7 +28,8 @@ public:
     void startRun(std::uint64_t total);
     void startFile(const QString& name, std::uint64_t size);
     void fileProgress(std::uint64_t bytesDone);
-    void takeRecovered(const std::vector<FileEntry*>& recovered, std::uint64_t filesDone);
+    // Appends the list's entries not yet shown, up to upTo (how many it held when posted).
+    void takeRecovered(const RecoveredList& recovered, std::size_t upTo, std::uint64_t filesDone);
     void endRun(const SalvageSummary* summary);
 
     BlinkLabel* currentFileLabel() const { return current_; }

@@ -20,6 +20,7 @@ std::string RelativeUtf8(const std::filesystem::path& path, const std::filesyste
 } // namespace
 
 int SalvageRun::Ask(std::uint32_t message, FileEntry& entry, const std::u16string& text) {
+    WaitShown();
     RequestSink* sink = record_.Sink();
     if (!sink)
         return msg::kAnswerNone;
@@ -129,7 +130,7 @@ void SalvageRun::RecoverFile(FileEntry& entry, const ResultNode* parent,
         outcome.error = folderError;
     } else if (DecideOverwrite(entry, folder / name, &outcome, &replace) &&
                DecideSizeLimit(entry, folder, &outcome, &byteCount)) {
-        PostWaiting(msg::kSalvageFileStart, entry.size, &entry, entry.name);
+        PostShown(msg::kSalvageFileStart, entry.size, &entry, entry.name);
         CopyTask task;
         task.folder = folder;
         task.finalName = name;
@@ -171,7 +172,7 @@ void SalvageRun::RecoverFile(FileEntry& entry, const ResultNode* parent,
                         "した"
                         "）");
             }
-            job_.recovered.push_back(&entry);
+            job_.recovered.Add(&entry);
         } else {
             outcome.status = SalvageStatus::Failed;
             outcome.error = copy.error;
@@ -223,7 +224,8 @@ void SalvageRun::Finish(SalvageOutcome outcome, FileEntry& entry) {
     }
     if (job_.onFileDone)
         job_.onFileDone(outcome);
-    PostWaiting(msg::kSalvageRecovered, summary.done, &job_.recovered);
+    PostShown(msg::kSalvageRecovered, summary.done, &job_.recovered, {},
+              {static_cast<std::int64_t>(job_.recovered.Size())});
     if (outcome.status == SalvageStatus::Failed && !summary.stopped)
         AfterFailure(entry, outcome);
 }

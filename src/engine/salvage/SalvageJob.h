@@ -2,6 +2,7 @@
 
 // What one salvage run recovers, where to, and what became of each entry.
 
+#include "engine/salvage/RecoveredList.h"
 #include "engine/salvage/SafeName.h"
 #include "engine/settings/ScanSettings.h"
 
@@ -103,7 +104,7 @@ struct SalvageJob {
     std::size_t pieceBytes = 1 << 20;
 
     // Filled by the run. recovered is what 0x485 points to.
-    std::vector<FileEntry*> recovered;
+    RecoveredList recovered;
     SalvageSummary summary;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/salvage/SalvageRun.h"
 
 #include "engine/request/ScanLock.h"
+#include "engine/salvage/SalvageWorker.h"
 #include "engine/tree/FileEntry.h"
 #include "engine/tree/ResultNode.h"
 #include "platform/DestinationDevice.h"
@@ -49,6 +50,10 @@ SalvageRun::SalvageRun(TreeItemRecord& record, SalvageJob& job)
         logTarget_ = node->Name();
 }
 
+SalvageRun::~SalvageRun() {
+    WaitShown(); // the window may still hold them
+}
+
 bool SalvageRun::Stop() {
     if (!ended_ && record_.StopRequested()) {
         ended_ = true;
@@ -62,12 +67,14 @@ void SalvageRun::Log(const std::string& text) {
 }
 
 void SalvageRun::LogFor(const std::u16string& target, const std::u16string& text) {
+    WaitShown();
     if (RequestSink* sink = record_.Sink())
         PostLogLine(*sink, record_.TreeWindow(), target, text);
 }
 
 void SalvageRun::PostWaiting(std::uint32_t message, std::uint64_t value, void* pointer,
                              std::u16string text) {
+    WaitShown();
     RequestSink* sink = record_.Sink();
     if (!sink)
         return;
@@ -76,6 +83,33 @@ void SalvageRun::PostWaiting(std::uint32_t message, std::uint64_t value, void* p
     request.pointer = pointer;
     request.text = std::move(text);
     PostAndWait(*sink, request);
+}
+
+// A request the run waited for cost a round trip through the window's event loop, twice
+// per file: with thousands of small files that took several times the copying itself.
+void SalvageRun::PostShown(std::uint32_t message, std::uint64_t value, void* pointer,
+                           std::u16string text, std::vector<std::int64_t> integers) {
+    RequestSink* sink = record_.Sink();
+    if (!sink)
+        return;
+    while (!shown_.empty() &&
+           (shown_.size() >= kSalvageShownAhead || shown_.front()->PendingCount() == 0)) {
+        shown_.front()->WaitUntilComplete();
+        shown_.pop_front();
+    }
+    auto request = std::make_unique<UiRequest>(record_.TreeWindow(), message, 1, true);
+    request->value = value;
+    request->pointer = pointer;
+    request->text = std::move(text);
+    request->integers = std::move(integers);
+    if (PostRequest(*sink, request.get()))
+        shown_.push_back(std::move(request));
+}
+
+void SalvageRun::WaitShown() {
+    for (const auto& request : shown_)
+        request->WaitUntilComplete();
+    shown_.clear();
 }
 
 void SalvageRun::PostProgress(std::uint64_t bytesDone, bool force) {

@@ -13,8 +13,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,9 @@ namespace vantrel {
 class SalvageRun {
 public:
     SalvageRun(TreeItemRecord& record, SalvageJob& job);
+    ~SalvageRun();
+    SalvageRun(const SalvageRun&) = delete;
+    SalvageRun& operator=(const SalvageRun&) = delete;
     // Returns the worker's exit code.
     int Run();
 
@@ -62,6 +67,12 @@ private:
     void LogFor(const std::u16string& target, const std::u16string& text);
     void PostWaiting(std::uint32_t message, std::uint64_t value, void* pointer,
                      std::u16string text = {});
+    // 0x482 and 0x485 are posted ahead: the run goes on while the window shows them, up
+    // to kSalvageShownAhead at a time. Anything the run waits for (a log line, a question, the
+    // end) first waits for them, so the window is never further behind than that.
+    void PostShown(std::uint32_t message, std::uint64_t value, void* pointer,
+                   std::u16string text = {}, std::vector<std::int64_t> integers = {});
+    void WaitShown();
     void PostProgress(std::uint64_t bytesDone, bool force);
     bool Stop();
 
@@ -81,6 +92,8 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::map<std::filesystem::path, bool> fatFolders_;
     std::chrono::steady_clock::time_point lastProgress_{};
+    // Posted ahead and not yet known to be handled, oldest first; owned here until then.
+    std::deque<std::unique_ptr<UiRequest>> shown_;
 };
 
 } // namespace vantrel

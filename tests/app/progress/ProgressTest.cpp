@@ -176,7 +176,9 @@ private slots:
         QCOMPARE(screen.fileLabel()->text(), QStringLiteral("0 / 70000"));
         Deliver(&screen, msg::kSalvageFileProgress, 35000);
         QCOMPARE(screen.fileBar()->position(), 35000u);
-        std::vector<FileEntry*> recovered = {entries[0].get(), entries[1].get()};
+        RecoveredList recovered;
+        for (auto& entry : entries)
+            recovered.Add(entry.get());
         Deliver(&screen, msg::kSalvageRecovered, 2, &recovered);
         QCOMPARE(screen.recoveredList()->fileModel()->rowCount(), 2);
         QCOMPARE(screen.overallBar()->position(), 2u);
@@ -198,7 +200,7 @@ private slots:
         screen.show();
         QVERIFY(QTest::qWaitForWindowExposed(&screen));
         auto entries = Entries({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-        std::vector<FileEntry*> recovered;
+        RecoveredList recovered;
         Deliver(&screen, msg::kSalvageStart, 2);
         QCoreApplication::processEvents();
         PaintCounter counter;
@@ -211,8 +213,8 @@ private slots:
         for (auto& entry : entries) {
             Deliver(&screen, msg::kSalvageFileStart, 0, entry.get(), QStringLiteral("x"));
             loopBetween();
-            recovered.push_back(entry.get());
-            Deliver(&screen, msg::kSalvageRecovered, recovered.size(), &recovered);
+            recovered.Add(entry.get());
+            Deliver(&screen, msg::kSalvageRecovered, recovered.Size(), &recovered);
             loopBetween();
         }
         QCOMPARE(counter.paints, 0);

@@ -6,6 +6,7 @@
 #include "engine/salvage/Manifest.h"
 #include "platform/Utf.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/mount.h>
@@ -165,20 +166,39 @@ TEST(SalvageFolder, AnalysesOnDemandRecreatesFoldersAndReportsInOrder) {
 }
 
 TEST(SalvageFolder, StopBetweenPiecesLeavesNoPartialFileAndKeepsTheCancelState) {
+    // The user stops the run while second.bin is being read: the worker does not wait for
+    // a file's start to be shown, so the stop is made from inside the read.
+    std::atomic<TreeItemRecord*> runRecord{nullptr};
+    class StoppedWhileRead : public FileEntry {
+    public:
+        explicit StoppedWhileRead(std::atomic<TreeItemRecord*>& record) : record_(record) {}
+        bool ReadNext(void* destination, std::size_t length) override {
+            if (readPosition >= 1024 && record_.load())
+                record_.load()->SetJobState(kJobCancel);
+            return FileEntry::ReadNext(destination, length);
+        }
+
+    private:
+        std::atomic<TreeItemRecord*>& record_;
+    };
     ResultNode folder;
     folder.SetName(u"f");
     folder.SetAnalysed(true);
     folder.AddFile(MemoryFile(u"first.bin", std::string(2048, '1')));
-    folder.AddFile(MemoryFile(u"second.bin", std::string(64 * 1024, '2')));
+    auto second = std::make_unique<StoppedWhileRead>(runRecord);
+    second->name = u"second.bin";
+    second->size = 64 * 1024;
+    second->residentData = std::vector<std::uint8_t>(second->size, '2');
+    folder.AddFile(std::move(second));
     folder.AddFile(MemoryFile(u"third.bin", "3"));
     const fs::path dir = ScratchDir("salvage-stop");
     SalvageJob job = FolderJob(dir, folder);
     job.pieceBytes = 512;
     job.detailMode = true;
+    // The first request (a log line) is waited for: the record is known before any read.
     const HarnessResult run =
-        RunScripted(job, {}, &folder, [](TreeItemRecord& record, const SeenRequest& seen) {
-            if (seen.message == msg::kSalvageFileStart && seen.text == u"second.bin")
-                record.SetJobState(kJobCancel);
+        RunScripted(job, {}, &folder, [&runRecord](TreeItemRecord& record, const SeenRequest&) {
+            runRecord = &record;
         });
     EXPECT_EQ(ListFiles(dir), std::vector<std::string>{"f/first.bin"});
     EXPECT_TRUE(job.summary.stopped);
@@ -318,4 +338,49 @@ TEST(SalvageFolder, AnAnalysisThatMakesNoProgressEndsAndKeepsWhatItFound) {
     EXPECT_EQ(ReadWholeFile(dir / "stuck" / "found.txt"), "found");
     EXPECT_NE(std::find(run.logTexts.begin(), run.logTexts.end(), "解析に失敗しました"),
               run.logTexts.end());
+}
+
+// Each file's start and end are shown without the worker stopping for them (a round trip
+// through the window's event loop each made a folder of small files several times slower
+// than copying it), and the window has handled them all before the run waits for
+// anything else.
+TEST(SalvageFolder, FileMessagesDoNotHoldTheWorker) {
+    ResultNode folder;
+    folder.SetName(u"many");
+    folder.SetAnalysed(true);
+    for (int i = 0; i < 4; ++i)
+        folder.AddFile(MemoryFile(u"f" + FromUtf8(std::to_string(i)), "data"));
+    SalvageJob job = FolderJob(ScratchDir("salvage-ahead"), folder);
+    RequestQueue queue;
+    TreeItemRecord record(&queue, &queue);
+    record.SetNode(&folder);
+    ASSERT_TRUE(StartSalvage(record, job));
+    std::vector<UiRequest*> shown; // taken, not yet handled
+    std::vector<std::int64_t> recoveredCounts;
+    while (UiRequest* request = queue.Take(std::chrono::seconds(20))) {
+        const std::uint32_t message = request->Message();
+        if (message == msg::kSalvageFileStart || message == msg::kSalvageRecovered) {
+            if (message == msg::kSalvageRecovered)
+                recoveredCounts.push_back(request->integers.at(0));
+            shown.push_back(request);
+            if (shown.size() == 8) { // all eight came while none was handled
+                for (UiRequest* waiting : shown)
+                    UiRequest::CompleteAll(waiting);
+                shown.clear();
+            }
+            continue;
+        }
+        if (message != msg::kSalvageFileProgress) {
+            EXPECT_TRUE(shown.empty()) << std::hex << message;
+        }
+        UiRequest::CompleteAll(request);
+        if (message == msg::kScanFinished)
+            break;
+    }
+    EXPECT_TRUE(shown.empty()) << "the worker stopped for a file's messages";
+    for (UiRequest* waiting : shown)
+        UiRequest::CompleteAll(waiting);
+    EXPECT_EQ(record.JoinWorker(), kWorkerExitDone);
+    EXPECT_EQ(recoveredCounts, (std::vector<std::int64_t>{1, 2, 3, 4}));
+    EXPECT_EQ(job.recovered.Size(), 4u);
 }

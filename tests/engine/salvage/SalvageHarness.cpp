@@ -38,8 +38,8 @@ RunScripted(SalvageJob& job, ScriptedAnswers answers, ResultNode* recordNode,
         seen.pointer = request->pointer;
         seen.text = request->text;
         seen.strings = request->strings;
-        if (seen.message == msg::kSalvageRecovered && request->pointer)
-            seen.recoveredCount = static_cast<std::vector<FileEntry*>*>(request->pointer)->size();
+        if (seen.message == msg::kSalvageRecovered && !request->integers.empty())
+            seen.recoveredCount = static_cast<std::size_t>(request->integers[0]);
         if (seen.message == msg::kLogLine && seen.strings.size() == 2)
             result.logTexts.push_back(ToUtf8(seen.strings[1]));
         std::deque<int>* script = nullptr;

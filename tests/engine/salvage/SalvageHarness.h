@@ -24,7 +24,7 @@ struct SeenRequest {
     void* pointer = nullptr;
     std::u16string text;
     std::vector<std::u16string> strings;
-    std::size_t recoveredCount = 0; // size of the 0x485 list while the worker waited
+    std::size_t recoveredCount = 0; // size of the 0x485 list when it was posted
 };
 
 struct ScriptedAnswers {
