@@ -54,11 +54,24 @@ void SalvageProgressScreen::releasePaint() {
     if (!paintHeld_)
         return;
     paintHeld_ = false;
-    if (scrollPending_)
-        recovered_->scrollToEnd();
-    scrollPending_ = false;
+    {
+        QMutexLocker locker(&lock_);
+        appendPending();
+    }
     setUpdatesEnabled(true);
     repaint();
+}
+
+// The list lays all its rows out again after rows are added, so they are added once per
+// paint: added file by file, a run of thousands of small files spent most of its time
+// there. The entries live in the tree's nodes, which outlast the run's last message.
+void SalvageProgressScreen::appendPending() {
+    if (pending_.empty())
+        return;
+    // Rows keep copies of the entries: the worker goes on meanwhile.
+    static_cast<void>(recovered_->fileModel()->appendEntries(pending_, 0));
+    pending_.clear();
+    recovered_->scrollToEnd();
 }
 
 void SalvageProgressScreen::showOverall() {
@@ -75,6 +88,7 @@ void SalvageProgressScreen::startRun(std::uint64_t total) {
     total_ = total;
     done_ = 0;
     recoveredTaken_ = 0;
+    pending_.clear();
     showOverall();
     overallBar_->setRange(0, total);
     recovered_->fileModel()->clear();
@@ -97,17 +111,11 @@ void SalvageProgressScreen::fileProgress(std::uint64_t bytesDone) {
 void SalvageProgressScreen::takeRecovered(const RecoveredList& recovered, std::size_t upTo,
                                           std::uint64_t filesDone) {
     QMutexLocker locker(&lock_);
-    // Rows keep copies of the entries: the worker goes on meanwhile.
     const std::vector<FileEntry*> fresh = recovered.Slice(recoveredTaken_, upTo);
-    if (!fresh.empty()) {
-        static_cast<void>(recovered_->fileModel()->appendEntries(fresh, 0));
-        recoveredTaken_ += fresh.size();
-        // Scrolling lays the list out again; once per paint is enough.
-        if (paintHeld_)
-            scrollPending_ = true;
-        else
-            recovered_->scrollToEnd();
-    }
+    recoveredTaken_ += fresh.size();
+    pending_.insert(pending_.end(), fresh.begin(), fresh.end());
+    if (!paintHeld_)
+        appendPending();
     done_ = filesDone;
     showOverall();
     overallBar_->setPosition(filesDone);

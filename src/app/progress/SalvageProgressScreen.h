@@ -51,6 +51,7 @@ private:
     void showOverall();
     void holdPaint();
     void releasePaint();
+    void appendPending();
 
     mutable QMutex lock_;
     BlinkLabel* current_;
@@ -64,9 +65,9 @@ private:
     std::uint64_t done_ = 0;
     std::uint64_t total_ = 0;
     std::size_t recoveredTaken_ = 0;
+    std::vector<FileEntry*> pending_; // recovered, not yet in the list
     QTimer paintTimer_;
     bool paintHeld_ = false;
-    bool scrollPending_ = false;
 };
 
 } // namespace vantrel

@@ -192,8 +192,9 @@ private slots:
         QVERIFY(screen.currentFileLabel()->text().contains(QStringLiteral("回収 2")));
     }
 
-    // Many small files: the frame's loop runs between messages, yet the screen paints on
-    // its own clock, not once per message, and paints the last state when the run ends.
+    // Many small files: the frame's loop runs between messages, yet the screen paints (and
+    // adds rows to its list) on its own clock, not once per message, and paints the last
+    // state when the run ends.
     void salvageScreenPaintsOnItsOwnClock() {
         SalvageProgressScreen screen;
         screen.resize(1012, 610);
@@ -219,8 +220,12 @@ private slots:
         }
         QCOMPARE(counter.paints, 0);
         QVERIFY(screen.paintHeld());
+        // Rows join the list when it is painted: each addition lays out every row again.
+        QCOMPARE(screen.recoveredList()->fileModel()->rowCount(), 0);
+        QCOMPARE(screen.overallLabel()->text(), QStringLiteral("2 / 2"));
         QTRY_VERIFY(counter.paints > 0);
         QVERIFY(!screen.paintHeld());
+        QCOMPARE(screen.recoveredList()->fileModel()->rowCount(), 2);
         Deliver(&screen, msg::kSalvageFileStart, 0, entries[0].get(), QStringLiteral("y"));
         SalvageSummary summary;
         Deliver(&screen, msg::kSalvageEnd, 2, &summary);
