@@ -28,9 +28,10 @@
 
 namespace vantrel {
 
-// How many 0x482 and 0x485 may be posted and not yet handled: enough for the window to
-// take them in batches, few enough that it never lags far behind the files.
-inline constexpr std::size_t kSalvageShownAhead = 64;
+// How many 0x482 and 0x485 may be posted and not yet handled: enough for the worker to go
+// on copying small files while the window paints (about 10 ms under X11, the time of a
+// few hundred small files), few enough that the window never lags far behind.
+inline constexpr std::size_t kSalvageShownAhead = 1024;
 
 // The thread procedure: runs the job and returns 0 when every item was gone through
 // (job state 4), -1 otherwise (stopped: state 3; ended by an answer or refused: state 5).
