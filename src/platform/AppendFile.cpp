@@ -1,5 +1,7 @@
 #include "platform/AppendFile.h"
 
+#include "platform/Descriptor.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -89,24 +91,11 @@ bool AppendFile::Append(const void* data, std::size_t size) {
 }
 
 bool AppendFile::Sync() {
-    if (fd_ >= 0 && ::fsync(fd_) != 0) {
-        lastErrno_ = errno;
-        return false;
-    }
-    return true;
+    return fd_ < 0 || SyncDescriptor(fd_, &lastErrno_);
 }
 
 bool AppendFile::Close() {
-    if (fd_ < 0)
-        return true;
-    const int fd = fd_;
-    fd_ = -1;
-    // Linux closes the descriptor even when close reports an error; never retry it.
-    if (::close(fd) != 0 && errno != EINTR) {
-        lastErrno_ = errno;
-        return false;
-    }
-    return true;
+    return CloseDescriptor(fd_, &lastErrno_);
 }
 
 } // namespace vantrel

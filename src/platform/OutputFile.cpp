@@ -1,5 +1,7 @@
 #include "platform/OutputFile.h"
 
+#include "platform/Descriptor.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,24 +72,11 @@ void OutputFile::StartWriteback() {
 }
 
 bool OutputFile::Sync() {
-    if (::fsync(fd_) != 0) {
-        lastErrno_ = errno;
-        return false;
-    }
-    return true;
+    return SyncDescriptor(fd_, &lastErrno_);
 }
 
 bool OutputFile::Close() {
-    if (fd_ < 0)
-        return true;
-    const int fd = fd_;
-    fd_ = -1;
-    // Linux closes the descriptor even when close reports an error; never retry it.
-    if (::close(fd) != 0 && errno != EINTR) {
-        lastErrno_ = errno;
-        return false;
-    }
-    return true;
+    return CloseDescriptor(fd_, &lastErrno_);
 }
 
 bool RenamePath(const std::string& from, const std::string& to, bool replace, int* error) {
